@@ -1,0 +1,55 @@
+// The process's one standard-output stream: a 1024-byte buffer in front of
+// descriptor 1, written under its lock.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <expected>
+#include <mutex>
+#include <string_view>
+
+namespace zav {
+
+// The errno of a failed write.
+struct WriteError {
+  int error_number;
+};
+
+using WriteResult = std::expected<void, WriteError>;
+
+class OutputStream {
+ public:
+  static constexpr std::size_t BUFFER_SIZE = 1024;
+
+  explicit OutputStream(int fd) : fd_(fd) {}
+
+  // A piece that fits the free space is buffered; one that does not first
+  // sends the buffer; a piece of BUFFER_SIZE bytes or more then goes straight
+  // to the descriptor. A piece holding a line feed sends everything up to its
+  // last line feed at once.
+  WriteResult write(std::string_view piece);
+  WriteResult flush();
+
+  std::size_t buffered() const { return used_; }
+  std::mutex& lock() { return mutex_; }
+
+ private:
+  WriteResult append(std::string_view piece);
+
+  int fd_;
+  std::array<char, BUFFER_SIZE> buffer_{};
+  std::size_t used_ = 0;
+  std::mutex mutex_;
+};
+
+// Writes all of `bytes` to `fd`, continuing partial writes and repeating
+// interrupted ones.
+WriteResult write_fully(int fd, std::string_view bytes);
+
+OutputStream& standard_output();
+
+// Sends whatever standard output still buffers; the start-up registers it
+// to run when the process ends.
+void flush_standard_output_at_exit();
+
+}  // namespace zav

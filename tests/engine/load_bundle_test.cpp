@@ -1,0 +1,98 @@
+// The load's argument checks, the read step and its diagnostics.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "engine/read_pool.hpp"
+#include "engine/source_reader.hpp"
+#include "temp_tree.hpp"
+#include "zav/engine.hpp"
+
+namespace zav {
+namespace {
+
+using test::TempTree;
+
+std::string load_error(std::string_view root, std::uint64_t concurrency = 32) {
+  auto bundle = load_bundle(root, {}, concurrency);
+  return bundle ? std::string("<loaded>") : bundle.error();
+}
+
+TEST(LoadBundleArguments, ChecksRootThenDirectoryThenConcurrency) {
+  TempTree tree;
+  tree.write("file.md", "x");
+  EXPECT_EQ(load_error(std::string("a\0b", 3)), "file name contained an unexpected NUL byte");
+  EXPECT_EQ(load_error(""), "No such file or directory (os error 2)");
+  EXPECT_EQ(load_error(tree.path("missing"), 0), "No such file or directory (os error 2)");
+  EXPECT_EQ(load_error(tree.path("file.md"), 0), "bundle root is not a directory");
+  for (std::uint64_t bad : {std::uint64_t{0}, std::uint64_t{257}, UINT64_MAX}) {
+    EXPECT_EQ(load_error(tree.root(), bad),
+              "read concurrency must be an integer from 1 through 256");
+  }
+  for (std::uint64_t good : {1, 256}) EXPECT_EQ(load_error(tree.root(), good), "<loaded>");
+}
+
+TEST(LoadBundleArguments, RootIsCanonical) {
+  TempTree tree;
+  tree.mkdir("real");
+  tree.symlink(tree.path("real"), "link");
+  for (std::string root : {tree.path("link"), tree.path("real") + "/", tree.path("real/../real")}) {
+    auto bundle = load_bundle(root, {}, 4);
+    ASSERT_TRUE(bundle) << bundle.error();
+    EXPECT_EQ(bundle->root, tree.path("real"));
+    EXPECT_EQ(bundle->markdown_count, 0u);
+  }
+  char cwd[4096];
+  ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+  ASSERT_EQ(::chdir(tree.root().c_str()), 0);
+  auto relative = load_bundle("real", {}, 1);
+  ASSERT_EQ(::chdir(cwd), 0);
+  ASSERT_TRUE(relative);
+  EXPECT_EQ(relative->root, tree.path("real"));
+}
+
+TEST(ReadSourceFile, KeepsBytesOrGivesTheReason) {
+  TempTree tree;
+  tree.write("ok.md", "\xEF\xBB\xBFline\r\n");
+  tree.write("bad.md", "a\xFF");
+  tree.write("locked.md", "x");
+  tree.chmod("locked.md", 0);
+  struct Case {
+    const char* name;
+    std::string expected;
+    bool text;
+  };
+  std::vector<Case> cases = {
+      {"ok.md", "\xEF\xBB\xBFline\r\n", true},
+      {"bad.md", "document must be valid UTF-8", false},
+      {"gone.md", "No such file or directory (os error 2)", false},
+  };
+  if (::geteuid() != 0) cases.push_back({"locked.md", "Permission denied (os error 13)", false});
+  for (const auto& c : cases) {
+    SourceFile file = read_source_file(tree.root(), tree.path(c.name));
+    EXPECT_EQ(file.relative_path, c.name);
+    EXPECT_EQ(file.absolute_path, tree.path(c.name));
+    if (c.text) {
+      ASSERT_TRUE(std::holds_alternative<std::string>(file.content)) << c.name;
+      EXPECT_EQ(std::get<std::string>(file.content), c.expected);
+    } else {
+      ASSERT_TRUE(std::holds_alternative<ReadFailure>(file.content)) << c.name;
+      EXPECT_EQ(std::get<ReadFailure>(file.content).message, c.expected);
+    }
+  }
+}
+
+TEST(ReadPool, RunsEveryIndexOnceInPlace) {
+  for (std::size_t workers : {1, 3, 256}) {
+    auto pool = ReadPool::start(workers);
+    ASSERT_TRUE(pool);
+    EXPECT_EQ((*pool)->size(), workers);
+    for (std::size_t count : {0, 1, 1000}) {
+      std::vector<std::size_t> seen(count, 0);
+      (*pool)->run(count, [&](std::size_t i) { seen[i] += i + 1; });
+      for (std::size_t i = 0; i < count; ++i) ASSERT_EQ(seen[i], i + 1);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zav

@@ -1,0 +1,102 @@
+// One bundle load: argument checks, discovery, the parallel read, the
+// per-file checks in discovery order, link resolution and the final sort.
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <sys/stat.h>
+
+#include "engine/catalogue.hpp"
+#include "engine/concept_checks.hpp"
+#include "engine/diagnostics.hpp"
+#include "engine/discovery.hpp"
+#include "engine/link_resolution.hpp"
+#include "engine/os_error.hpp"
+#include "engine/read_pool.hpp"
+#include "engine/reserved_checks.hpp"
+#include "engine/source_reader.hpp"
+#include "engine/text.hpp"
+#include "zav/engine.hpp"
+
+namespace zav {
+namespace {
+
+// The root made absolute with every link, "." and ".." resolved.
+std::expected<std::string, std::string> canonical_root(std::string_view root) {
+  if (root.find('\0') != std::string_view::npos) {
+    return std::unexpected(std::string(catalogue::NUL_IN_ROOT));
+  }
+  std::string path(root);
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return std::unexpected(os_error_text(errno));
+  std::string canonical(resolved);
+  std::free(resolved);
+  return canonical;
+}
+
+bool is_directory(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+std::string_view file_name(std::string_view path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::vector<SourceFile> read_all_files(ReadPool& pool, const std::string& root,
+                                       const std::vector<std::string>& paths) {
+  std::vector<SourceFile> files(paths.size());
+  pool.run(paths.size(), [&](std::size_t i) { files[i] = read_source_file(root, paths[i]); });
+  return files;
+}
+
+}  // namespace
+
+std::expected<Bundle, std::string> load_bundle(std::string_view root_argument,
+                                               const std::vector<std::string>& excludes,
+                                               std::uint64_t read_concurrency) {
+  auto root = canonical_root(root_argument);
+  if (!root) return std::unexpected(root.error());
+  if (!is_directory(*root)) return std::unexpected(std::string(catalogue::ROOT_NOT_DIRECTORY));
+  if (read_concurrency < 1 || read_concurrency > MAX_READ_CONCURRENCY) {
+    return std::unexpected(std::string(catalogue::BAD_READ_CONCURRENCY));
+  }
+
+  auto paths = discover_markdown_files(*root, excludes);
+  if (!paths) return std::unexpected(paths.error());
+
+  KnownPaths known_paths;
+  for (const auto& path : *paths) known_paths.insert(path);
+
+  auto pool = ReadPool::start(static_cast<std::size_t>(read_concurrency));
+  if (!pool) return std::unexpected(pool.error());
+
+  std::vector<SourceFile> files = read_all_files(**pool, *root, *paths);
+
+  Bundle bundle;
+  bundle.markdown_count = paths->size();
+  std::vector<LinkSource> link_sources;
+  for (SourceFile& file : files) {
+    bool reserved = is_reserved_file_name(file_name(file.absolute_path));
+    if (auto* failure = std::get_if<ReadFailure>(&file.content)) {
+      bundle.diagnostics.push_back(
+          Diagnostic::new_(reserved ? catalogue::ZAV003 : catalogue::ZAV001, catalogue::ERROR,
+                           file.relative_path, std::move(failure->message)));
+    } else if (reserved) {
+      check_reserved_file(file, *root, bundle.reserved, bundle.diagnostics);
+    } else {
+      check_concept_file(file, bundle.concepts, link_sources, bundle.diagnostics);
+    }
+    // The records hold copies of what they need; the text can go now.
+    file.content = std::string();
+  }
+
+  resolve_local_links(*root, bundle.concepts, link_sources, known_paths, bundle.links,
+                      bundle.diagnostics);
+  std::stable_sort(bundle.diagnostics.begin(), bundle.diagnostics.end(), compare_diagnostics);
+  bundle.root = utf8_lossy(*root);
+  return bundle;
+}
+
+}  // namespace zav

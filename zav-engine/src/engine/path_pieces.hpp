@@ -1,0 +1,31 @@
+// Paths as byte strings compared piece by piece. A path's pieces are the runs
+// of bytes between "/" separators, leaving out empty runs and runs that are
+// exactly "."; "/" itself has no pieces. ".." is an ordinary piece here.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zav {
+
+std::vector<std::string_view> path_pieces(std::string_view path);
+
+// "/" followed by the pieces joined with "/": equal for exactly the paths that
+// are equal piece by piece, so it serves as a set or map key.
+std::string path_key(std::string_view path);
+
+bool paths_equal(std::string_view a, std::string_view b);
+
+// True when `dir`'s pieces are a leading part of `path`'s pieces.
+bool path_within(std::string_view path, std::string_view dir);
+
+// `b` itself when it begins with "/"; else `dir`, "/" unless `dir` ends in
+// one, then `b`.
+std::string join_path(std::string_view dir, std::string_view b);
+
+// Orders paths piece by piece, each piece by its unsigned bytes; a path whose
+// pieces lead the other's comes first.
+bool path_components_less(std::string_view a, std::string_view b);
+
+}  // namespace zav

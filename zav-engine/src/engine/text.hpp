@@ -1,0 +1,28 @@
+// Small text helpers shared by the engine: UTF-8 checks and repair, and the
+// Unicode White_Space set used wherever the engine trims.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zav {
+
+bool is_valid_utf8(std::string_view bytes);
+
+// The bytes as text, each maximal invalid UTF-8 subsequence replaced by one
+// U+FFFD.
+std::string utf8_lossy(std::string_view bytes);
+
+// True for the characters with the Unicode White_Space property.
+bool is_white_space(char32_t c);
+
+// Decodes the character at `pos` of valid UTF-8 text; sets `length` to its size.
+char32_t decode_utf8(std::string_view text, std::size_t pos, std::size_t& length);
+
+// Removes White_Space characters from both ends / from the start / from the end.
+std::string_view trim_white_space(std::string_view text);
+std::string_view trim_white_space_start(std::string_view text);
+std::string_view trim_white_space_end(std::string_view text);
+
+}  // namespace zav

@@ -1,0 +1,26 @@
+// The JSON values a frontmatter map holds: null, text, list and map. Maps keep
+// their keys in unsigned byte order (std::string compares through
+// char_traits<char>, which orders bytes as unsigned values).
+#pragma once
+
+#include <map>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace zav {
+
+struct JsonValue;
+using JsonList = std::vector<JsonValue>;
+using JsonMap = std::map<std::string, JsonValue, std::less<>>;
+
+struct JsonValue {
+  std::variant<std::monostate, std::string, JsonList, JsonMap> value;
+
+  bool is_null() const { return std::holds_alternative<std::monostate>(value); }
+  const std::string* as_text() const { return std::get_if<std::string>(&value); }
+  const JsonList* as_list() const { return std::get_if<JsonList>(&value); }
+  const JsonMap* as_map() const { return std::get_if<JsonMap>(&value); }
+};
+
+}  // namespace zav
