@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/path_pieces.hpp"
-#include "engine/text.hpp"
+#include "zav/text.hpp"
 
 namespace zav {
 

@@ -11,11 +11,11 @@
 #include "engine/diagnostics.hpp"
 #include "engine/discovery.hpp"
 #include "engine/link_resolution.hpp"
-#include "engine/os_error.hpp"
+#include "zav/os_error.hpp"
 #include "engine/read_pool.hpp"
 #include "engine/reserved_checks.hpp"
 #include "engine/source_reader.hpp"
-#include "engine/text.hpp"
+#include "zav/text.hpp"
 #include "zav/engine.hpp"
 
 namespace zav {

@@ -1,4 +1,4 @@
-#include "engine/os_error.hpp"
+#include "zav/os_error.hpp"
 
 #include <cstring>
 

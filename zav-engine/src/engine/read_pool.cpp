@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "engine/os_error.hpp"
+#include "zav/os_error.hpp"
 
 namespace zav {
 

@@ -9,8 +9,8 @@
 
 #include "engine/bundle_path.hpp"
 #include "engine/catalogue.hpp"
-#include "engine/os_error.hpp"
-#include "engine/text.hpp"
+#include "zav/os_error.hpp"
+#include "zav/text.hpp"
 
 namespace zav {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/text.hpp"
+#include "zav/text.hpp"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-// Small text helpers shared by the engine: UTF-8 checks and repair, and the
+// Small text helpers shared by the engine and the front end: UTF-8 checks and repair, and the
 // Unicode White_Space set used wherever the engine trims.
 #pragma once
 
