@@ -1,6 +1,6 @@
 // Diagnostic order, bundle-relative paths and logical keys.
-#include <algorithm>
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include "engine/bundle_path.hpp"
 #include "engine/diagnostics.hpp"
@@ -28,9 +28,9 @@ TEST(DiagnosticOrder, ComparesPathSeverityCodeMessageAsBytes) {
                                       "\xC3\xA9.md|error|m"}));
   EXPECT_EQ(sorted_paths({make("a.md", "warning", "ZAV101"), make("a.md", "error", "ZAV009")}),
             (std::vector<std::string>{"a.md|error|m", "a.md|warning|m"}));
-  EXPECT_EQ(sorted_paths({make("a.md", "error", "ZAV001", "x y"),
-                          make("a.md", "error", "ZAV001", "x")}),
-            (std::vector<std::string>{"a.md|error|x", "a.md|error|x y"}));
+  EXPECT_EQ(
+      sorted_paths({make("a.md", "error", "ZAV001", "x y"), make("a.md", "error", "ZAV001", "x")}),
+      (std::vector<std::string>{"a.md|error|x", "a.md|error|x y"}));
 }
 
 TEST(DiagnosticBuilders, FixErrorSeverity) {

@@ -41,7 +41,8 @@ inline constexpr std::string_view INDEX_NEEDS_SECTION =
     "index.md must contain at least one level-one section";
 inline constexpr std::string_view LOG_FRONTMATTER = "log.md must not contain frontmatter";
 inline constexpr std::string_view LOG_NEEDS_TITLE = "log.md must contain a level-one title";
-inline constexpr std::string_view LOG_DATE_NOT_REAL_PREFIX = "log date heading is not a real date: ";
+inline constexpr std::string_view LOG_DATE_NOT_REAL_PREFIX =
+    "log date heading is not a real date: ";
 inline constexpr std::string_view LOG_DATE_SHAPE_PREFIX = "log date heading must use YYYY-MM-DD: ";
 inline constexpr std::string_view LOG_ORDER = "log date groups must be ordered newest first";
 

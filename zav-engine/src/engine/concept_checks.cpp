@@ -1,12 +1,89 @@
 #include "engine/concept_checks.hpp"
 
+#include "engine/bundle_path.hpp"
+#include "engine/catalogue.hpp"
+#include "engine/digest.hpp"
+#include "engine/frontmatter_split.hpp"
+#include "yaml/canonical_json.hpp"
+#include "yaml/frontmatter_yaml.hpp"
+#include "zav/engine.hpp"
+#include "zav/text.hpp"
+
 namespace zav {
+namespace {
 
-void check_concept_file(const SourceFile&, std::vector<Concept>&, std::vector<LinkSource>&,
-                        std::vector<Diagnostic>&) {}
+// The canonical JSON of the pair [frontmatter, body], given the map's own
+// canonical text.
+std::string parsed_digest_text(std::string_view frontmatter_json, std::string_view body) {
+  std::string text;
+  text.reserve(frontmatter_json.size() + body.size() + 8);
+  text.append("[").append(frontmatter_json).append(",");
+  write_canonical_json(JsonValue{std::string(body)}, text);
+  text.append("]");
+  return text;
+}
 
-std::string normalize_line_ends(std::string_view text) { return std::string(text); }
+Concept make_concept(const SourceFile& file, std::string_view content, const JsonMap& map,
+                     std::string_view body) {
+  Concept record;
+  record.logical_key = std::string(logical_key(file.relative_path));
+  record.concept_id = record.logical_key;
+  record.path = file.relative_path;
+  record.concept_type = std::string(trim_white_space(string_field(map, "type").value_or("")));
+  record.title = string_field(map, "title");
+  record.description = string_field(map, "description");
+  record.source_digest = prefixed_digest(SOURCE_DIGEST_PREFIX, content);
+  write_canonical_json(map, record.frontmatter_json);
+  record.parsed_digest =
+      prefixed_digest(PARSED_DIGEST_PREFIX, parsed_digest_text(record.frontmatter_json, body));
+  record.body = std::string(body);
+  return record;
+}
 
-std::optional<std::string> string_field(const JsonMap&, std::string_view) { return std::nullopt; }
+}  // namespace
+
+std::string normalize_line_ends(std::string_view text) {
+  std::string normalized;
+  normalized.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r') {
+      normalized.push_back(text[i]);
+      continue;
+    }
+    normalized.push_back('\n');
+    if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+  }
+  return normalized;
+}
+
+std::optional<std::string> string_field(const JsonMap& map, std::string_view key) {
+  auto found = map.find(key);
+  if (found == map.end()) return std::nullopt;
+  if (const std::string* text = found->second.as_text()) return *text;
+  return std::nullopt;
+}
+
+void check_concept_file(const SourceFile& file, std::vector<Concept>& concepts,
+                        std::vector<LinkSource>& link_sources,
+                        std::vector<Diagnostic>& diagnostics) {
+  const std::string& content = std::get<std::string>(file.content);
+  std::string normalized = normalize_line_ends(content);
+  auto fail = [&](std::string message) {
+    diagnostics.push_back(Diagnostic::new_(catalogue::ZAV001, catalogue::ERROR, file.relative_path,
+                                           std::move(message)));
+  };
+  std::optional<FrontmatterSplit> split = split_frontmatter(normalized);
+  if (!split) return fail(std::string(catalogue::MISSING_FRONTMATTER));
+  std::expected<JsonMap, std::string> map = parse_frontmatter(split->yaml);
+  if (!map) return fail(std::move(map.error()));
+
+  Concept record = make_concept(file, content, *map, split->body);
+  if (record.concept_type.empty()) {
+    diagnostics.push_back(
+        Diagnostic::error(catalogue::ZAV002, file.relative_path, catalogue::MISSING_TYPE));
+  }
+  link_sources.push_back(LinkSource{file.absolute_path, markdown_facts(record.body)});
+  concepts.push_back(std::move(record));
+}
 
 }  // namespace zav

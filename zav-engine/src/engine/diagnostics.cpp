@@ -6,8 +6,8 @@
 
 namespace zav {
 
-Diagnostic Diagnostic::new_(std::string_view code, std::string_view severity,
-                            std::string_view path, std::string message) {
+Diagnostic Diagnostic::new_(std::string_view code, std::string_view severity, std::string_view path,
+                            std::string message) {
   return Diagnostic{std::string(code), std::string(severity), std::string(path),
                     std::move(message)};
 }

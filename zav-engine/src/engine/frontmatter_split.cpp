@@ -2,8 +2,12 @@
 
 namespace zav {
 
-std::optional<FrontmatterSplit> split_frontmatter(std::string_view) { return std::nullopt; }
+std::optional<FrontmatterSplit> split_frontmatter(std::string_view) {
+  return std::nullopt;
+}
 
-bool is_frontmatter_delimiter(std::string_view) { return false; }
+bool is_frontmatter_delimiter(std::string_view) {
+  return false;
+}
 
 }  // namespace zav

@@ -1,14 +1,145 @@
 #include "engine/link_resolution.hpp"
 
+#include <unordered_map>
+
+#include "engine/bundle_path.hpp"
+#include "engine/catalogue.hpp"
+#include "engine/path_pieces.hpp"
+#include "engine/reserved_checks.hpp"
+#include "zav/text.hpp"
+
 namespace zav {
+namespace {
 
-void resolve_local_links(std::string_view, const std::vector<Concept>&,
-                         const std::vector<LinkSource>&, const KnownPaths&, std::vector<Link>&,
-                         std::vector<Diagnostic>&) {}
+// The concepts by the path key of their file; a later concept with an equal
+// path replaces an earlier one.
+using ConceptIndex = std::unordered_map<std::string, std::string>;
 
-std::optional<std::string> resolve_link_target(std::string_view, std::string_view,
-                                               std::string_view) {
-  return std::nullopt;
+ConceptIndex build_concept_index(std::string_view root, const std::vector<Concept>& concepts) {
+  ConceptIndex index;
+  index.reserve(concepts.size());
+  for (const Concept& concept_record : concepts) {
+    index.insert_or_assign(path_key(join_path(root, concept_record.path)),
+                           concept_record.concept_id);
+  }
+  return index;
+}
+
+int hex_value(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// "%" and two hex digits become that byte; everything else is copied. One pass,
+// so decoded bytes are never decoded again.
+std::string percent_decode(std::string_view text) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size()) {
+      int high = hex_value(text[i + 1]), low = hex_value(text[i + 2]);
+      if (high >= 0 && low >= 0) {
+        bytes.push_back(static_cast<char>(high * 16 + low));
+        i += 2;
+        continue;
+      }
+    }
+    bytes.push_back(text[i]);
+  }
+  return bytes;
+}
+
+bool is_markdown_target(std::string_view path_part) {
+  if (path_part.size() < 3) return false;
+  std::string_view tail = path_part.substr(path_part.size() - 3);
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return tail[0] == '.' && lower(tail[1]) == 'm' && lower(tail[2]) == 'd';
+}
+
+bool has_scheme(std::string_view path_part) {
+  std::string_view head = path_part.substr(0, path_part.find('/'));
+  return head.find(':') != std::string_view::npos;
+}
+
+// The directory holding `path`: its pieces less the last.
+std::string parent_directory(std::string_view path) {
+  auto pieces = path_pieces(path);
+  std::string parent;
+  for (std::size_t i = 0; i + 1 < pieces.size(); ++i) parent.append("/").append(pieces[i]);
+  return parent.empty() ? std::string("/") : parent;
+}
+
+// Resolves "." and ".." lexically; ".." at "/" stays at "/".
+std::string normalize_lexically(std::string_view path) {
+  std::vector<std::string_view> kept;
+  for (std::string_view piece : path_pieces(path)) {
+    if (piece == "..") {
+      if (!kept.empty()) kept.pop_back();
+    } else {
+      kept.push_back(piece);
+    }
+  }
+  std::string normalized;
+  for (std::string_view piece : kept) normalized.append("/").append(piece);
+  return normalized.empty() ? std::string("/") : normalized;
+}
+
+std::string_view last_piece(std::string_view path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::optional<std::string> resolve_link_target(std::string_view root, std::string_view source_path,
+                                               std::string_view destination) {
+  std::string_view path_part = destination.substr(0, destination.find_first_of("?#"));
+  if (path_part.empty() || !is_markdown_target(path_part)) return std::nullopt;
+  if (path_part.starts_with("//") || has_scheme(path_part)) return std::nullopt;
+  std::string decoded = percent_decode(path_part);
+  if (!is_valid_utf8(decoded)) return std::nullopt;
+
+  std::string joined;
+  if (decoded.starts_with('/')) {
+    std::string_view rest = decoded;
+    while (rest.starts_with('/')) rest.remove_prefix(1);
+    joined = join_path(root, rest);
+  } else {
+    joined = join_path(parent_directory(source_path), decoded);
+  }
+  std::string target = normalize_lexically(joined);
+  if (!path_within(target, root)) return std::nullopt;
+  return target;
+}
+
+void resolve_local_links(std::string_view root, const std::vector<Concept>& concepts,
+                         const std::vector<LinkSource>& link_sources, const KnownPaths& known_paths,
+                         std::vector<Link>& links, std::vector<Diagnostic>& diagnostics) {
+  if (concepts.empty()) return;
+  ConceptIndex index = build_concept_index(root, concepts);
+  for (std::size_t i = 0; i < link_sources.size(); ++i) {
+    const LinkSource& source = link_sources[i];
+    std::string source_id(logical_key(bundle_relative_path(root, source.absolute_path)));
+    for (const std::string& destination : source.facts.links) {
+      std::optional<std::string> target =
+          resolve_link_target(root, source.absolute_path, destination);
+      if (!target) continue;
+      Link link{source_id, destination, std::nullopt, known_paths.contains(*target), "body"};
+      if (link.exists && !is_reserved_file_name(last_piece(*target))) {
+        if (auto found = index.find(path_key(*target)); found != index.end()) {
+          link.target_id = found->second;
+        }
+      }
+      if (!link.exists) {
+        diagnostics.push_back(
+            Diagnostic::new_(catalogue::ZAV101, catalogue::WARNING, concepts[i].path,
+                             std::string(catalogue::UNRESOLVED_LINK_PREFIX).append(destination)));
+      }
+      links.push_back(std::move(link));
+    }
+  }
 }
 
 }  // namespace zav

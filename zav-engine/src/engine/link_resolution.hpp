@@ -12,9 +12,8 @@
 namespace zav {
 
 void resolve_local_links(std::string_view root, const std::vector<Concept>& concepts,
-                         const std::vector<LinkSource>& link_sources,
-                         const KnownPaths& known_paths, std::vector<Link>& links,
-                         std::vector<Diagnostic>& diagnostics);
+                         const std::vector<LinkSource>& link_sources, const KnownPaths& known_paths,
+                         std::vector<Link>& links, std::vector<Diagnostic>& diagnostics);
 
 // The normalised absolute target of `destination` written in the file at
 // `source_path`, or nothing when it is not a local Markdown link inside `root`.

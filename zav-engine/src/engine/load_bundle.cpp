@@ -1,22 +1,22 @@
 // One bundle load: argument checks, discovery, the parallel read, the
 // per-file checks in discovery order, link resolution and the final sort.
+#include <sys/stat.h>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <sys/stat.h>
 
 #include "engine/catalogue.hpp"
 #include "engine/concept_checks.hpp"
 #include "engine/diagnostics.hpp"
 #include "engine/discovery.hpp"
 #include "engine/link_resolution.hpp"
-#include "zav/os_error.hpp"
 #include "engine/read_pool.hpp"
 #include "engine/reserved_checks.hpp"
 #include "engine/source_reader.hpp"
-#include "zav/text.hpp"
 #include "zav/engine.hpp"
+#include "zav/os_error.hpp"
+#include "zav/text.hpp"
 
 namespace zav {
 namespace {

@@ -2,6 +2,8 @@
 
 namespace zav {
 
-MarkdownFacts markdown_facts(std::string_view) { return {}; }
+MarkdownFacts markdown_facts(std::string_view) {
+  return {};
+}
 
 }  // namespace zav

@@ -43,7 +43,9 @@ std::string path_key(std::string_view path) {
   return key;
 }
 
-bool paths_equal(std::string_view a, std::string_view b) { return path_pieces(a) == path_pieces(b); }
+bool paths_equal(std::string_view a, std::string_view b) {
+  return path_pieces(a) == path_pieces(b);
+}
 
 bool path_within(std::string_view path, std::string_view dir) {
   auto inner = path_pieces(path);

@@ -62,6 +62,8 @@ void ReadPool::stop() {
   threads_.clear();
 }
 
-ReadPool::~ReadPool() { stop(); }
+ReadPool::~ReadPool() {
+  stop();
+}
 
 }  // namespace zav

@@ -17,8 +17,7 @@ bool is_reserved_file_name(std::string_view name);
 
 // `file` holds text. Always appends one ReservedFile.
 void check_reserved_file(const SourceFile& file, std::string_view root,
-                         std::vector<ReservedFile>& reserved,
-                         std::vector<Diagnostic>& diagnostics);
+                         std::vector<ReservedFile>& reserved, std::vector<Diagnostic>& diagnostics);
 
 // True when the map holds a key other than "zav_version".
 bool has_non_version_key(const JsonMap& map);

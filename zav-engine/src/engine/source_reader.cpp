@@ -1,11 +1,11 @@
 #include "engine/source_reader.hpp"
 
-#include <cerrno>
 #include <fcntl.h>
-#include <new>
-#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <new>
+#include <stdexcept>
 
 #include "engine/bundle_path.hpp"
 #include "engine/catalogue.hpp"
