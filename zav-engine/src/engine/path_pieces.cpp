@@ -39,7 +39,7 @@ std::string path_key(std::string_view path) {
     key.append(piece);
     return true;
   });
-  if (key.empty()) key = "/";
+  if (key.empty()) key.push_back('/');
   return key;
 }
 
