@@ -1,7 +1,6 @@
 // The engine command-line parser: one pass over the arguments, left to right.
 // The first help request or usage error met ends the parse; missing required
 // arguments are checked only after the last argument.
-#include <cstdio>
 #include <cstdlib>
 #include <expected>
 #include <mutex>
