@@ -1,8 +1,8 @@
 #include "stdout_stream.hpp"
 
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 namespace zav {
 
@@ -28,7 +28,7 @@ WriteResult OutputStream::flush() {
 }
 
 WriteResult OutputStream::append(std::string_view piece) {
-  if (piece.size() <= BUFFER_SIZE - used_) {
+  if (piece.size() < BUFFER_SIZE && piece.size() <= BUFFER_SIZE - used_) {
     std::memcpy(buffer_.data() + used_, piece.data(), piece.size());
     used_ += piece.size();
     return {};
@@ -54,6 +54,8 @@ OutputStream& standard_output() {
   return stream;
 }
 
-void flush_standard_output_at_exit() { (void)standard_output().flush(); }
+void flush_standard_output_at_exit() {
+  (void)standard_output().flush();
+}
 
 }  // namespace zav

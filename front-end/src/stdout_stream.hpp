@@ -23,10 +23,11 @@ class OutputStream {
 
   explicit OutputStream(int fd) : fd_(fd) {}
 
-  // A piece that fits the free space is buffered; one that does not first
-  // sends the buffer; a piece of BUFFER_SIZE bytes or more then goes straight
-  // to the descriptor. A piece holding a line feed sends everything up to its
-  // last line feed at once.
+  // A piece shorter than BUFFER_SIZE that fits the free space is buffered
+  // (the buffer may fill completely). Any other piece first sends the buffer;
+  // a piece of BUFFER_SIZE bytes or more then goes straight to the
+  // descriptor, even when the buffer was empty. A piece holding a line feed
+  // sends everything up to its last line feed at once.
   WriteResult write(std::string_view piece);
   WriteResult flush();
 

@@ -1,0 +1,27 @@
+// The load document: one compact JSON object written from a Bundle.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "json_output.hpp"
+#include "stdout_stream.hpp"
+#include "zav/records.hpp"
+
+namespace zav {
+
+// Writes {"root":..,"concepts":[..],"reserved":[..],"links":[..],
+// "diagnostics":[..],"markdown_count":N} into the locked stream, streamed
+// from the records. Returns the first failed write.
+WriteResult write_bundle_json(const Bundle& bundle, OutputStream& locked_stream);
+
+// One member whose value is the text or, when it is absent, null.
+void write_optional_string_field(JsonObject& object, std::string_view key,
+                                 const std::optional<std::string>& text);
+void write_diagnostics_field(JsonObject& object, const std::vector<Diagnostic>& diagnostics);
+void write_markdown_count_field(JsonObject& object, std::uint64_t markdown_count);
+
+}  // namespace zav

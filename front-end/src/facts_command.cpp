@@ -1,0 +1,47 @@
+#include "facts_command.hpp"
+
+#include <unistd.h>
+#include <mutex>
+#include <vector>
+
+#include "document_end.hpp"
+#include "facts_json.hpp"
+#include "legacy_input.hpp"
+#include "standard_input.hpp"
+#include "stdout_stream.hpp"
+#include "zav/engine.hpp"
+#include "zav/text.hpp"
+
+namespace zav {
+namespace {
+
+constexpr std::string_view INPUT_NOT_UTF8 = "stream did not contain valid UTF-8";
+
+std::expected<std::vector<MarkdownFacts>, CommandError> facts_of_standard_input() {
+  auto input = read_to_end(STDIN_FILENO);
+  if (!input) return std::unexpected(CommandError{std::move(input.error())});
+  if (!is_valid_utf8(*input)) return std::unexpected(CommandError{std::string(INPUT_NOT_UTF8)});
+  auto legacy = parse_legacy(*input);
+  if (!legacy) return std::unexpected(CommandError{std::move(legacy.error())});
+  input->clear();
+  input->shrink_to_fit();
+  std::vector<MarkdownFacts> facts;
+  facts.reserve(legacy->documents.size());
+  for (std::string& document : legacy->documents) {
+    facts.push_back(markdown_facts(document));
+    std::string().swap(document);
+  }
+  return facts;
+}
+
+}  // namespace
+
+CommandResult run_facts_command() {
+  auto facts = facts_of_standard_input();
+  if (!facts) return std::unexpected(std::move(facts.error()));
+  OutputStream& out = standard_output();
+  std::lock_guard lock(out.lock());
+  return end_document(write_facts_json(*facts, out), out);
+}
+
+}  // namespace zav

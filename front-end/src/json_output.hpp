@@ -1,0 +1,76 @@
+// Compact JSON written piece by piece into a locked output stream: no
+// whitespace, members in the caller's order, strings with the minimal escapes.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "stdout_stream.hpp"
+
+namespace zav {
+
+// Hands pieces to the stream. The first failed write ends the document:
+// every later piece is dropped and the failure is kept.
+class JsonWriter {
+ public:
+  explicit JsonWriter(OutputStream& stream) : stream_(stream) {}
+
+  void piece(std::string_view bytes) {
+    if (failure_) return;
+    if (auto written = stream_.write(bytes); !written) failure_ = written.error();
+  }
+  void unsigned_integer(std::uint64_t value);
+  void boolean(bool value) { piece(value ? "true" : "false"); }
+
+  bool failed() const { return failure_.has_value(); }
+  WriteResult result() const;
+
+ private:
+  OutputStream& stream_;
+  std::optional<WriteError> failure_;
+};
+
+// Writes `text` as a JSON string: '"' and '\' escaped with a backslash, the
+// two-character escapes \b \t \n \f \r, \u00xx (lower-case hex) for every
+// other byte below 0x20; every other byte unchanged. Each run of bytes that
+// needs no escape goes to the stream as one piece.
+void write_json_string(JsonWriter& out, std::string_view text);
+
+// One object being written: opened on construction, "," before every member
+// but the first.
+class JsonObject {
+ public:
+  explicit JsonObject(JsonWriter& out) : out_(out) { out_.piece("{"); }
+  JsonObject(const JsonObject&) = delete;
+  JsonObject& operator=(const JsonObject&) = delete;
+
+  // Writes the separator, the key and ":"; the caller writes the value.
+  JsonWriter& member(std::string_view key);
+  void string_member(std::string_view key, std::string_view value) {
+    write_json_string(member(key), value);
+  }
+  void boolean_member(std::string_view key, bool value) { member(key).boolean(value); }
+  void close() { out_.piece("}"); }
+
+ private:
+  JsonWriter& out_;
+  bool first_ = true;
+};
+
+// Writes "[", each element through `write_element(out, element)` with ","
+// between them, then "]". Stops early once a write has failed.
+template <typename Range, typename WriteElement>
+void write_json_array(JsonWriter& out, const Range& elements, WriteElement write_element) {
+  out.piece("[");
+  bool first = true;
+  for (const auto& element : elements) {
+    if (out.failed()) return;
+    if (!first) out.piece(",");
+    first = false;
+    write_element(out, element);
+  }
+  out.piece("]");
+}
+
+}  // namespace zav

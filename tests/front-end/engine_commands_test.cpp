@@ -1,0 +1,132 @@
+// The two engine commands run as the built program: the document on standard
+// output, or one "zav-parser: " line and status 1.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "child_process.hpp"
+#include "run_program.hpp"
+#include "temp_tree.hpp"
+
+namespace zav::test {
+namespace {
+
+const std::string PROGRAM = ZAV_PARSER_PATH;
+
+struct FailureCase {
+  std::vector<std::string> args;
+  std::string input;
+  std::string message;
+};
+
+void expect_failure(const ProgramRun& run, const std::string& message) {
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "zav-parser: " + message + "\n");
+  EXPECT_EQ(run.exit_code, 1);
+}
+
+TEST(LoadCommand, EmptyBundleDocument) {
+  TempTree tree;
+  tree.mkdir("bundle");
+  ProgramRun run = run_program(PROGRAM, {"__engine-load", "bundle"}, {"", {}, tree.root(), ""});
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, "{\"root\":\"" + tree.path("bundle") +
+                         "\",\"concepts\":[],\"reserved\":[],\"links\":[],\"diagnostics\":[],"
+                         "\"markdown_count\":0}");
+}
+
+TEST(LoadCommand, FailedLoadWritesNothing) {
+  TempTree tree;
+  std::string file = tree.write("file.md", "# Not a directory\n");
+  const std::string range = "read concurrency must be an integer from 1 through 256";
+  const std::vector<FailureCase> cases = {
+      {{"__engine-load", file}, "", "bundle root is not a directory"},
+      {{"__engine-load", tree.path("missing")}, "", "No such file or directory (os error 2)"},
+      {{"__engine-load", tree.root(), "--read-concurrency", "0"}, "", range},
+      {{"__engine-load", tree.root(), "--read-concurrency=300"}, "", range},
+      {{"__engine-load", tree.root(), "--read-concurrency", "18446744073709551615"}, "", range},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    expect_failure(run_program(PROGRAM, c.args), c.message);
+  }
+}
+
+// Runs the program with standard output on a pipe whose reader is gone.
+DescriptorRun run_into_closed_pipe(const std::vector<std::string>& args) {
+  int ends[2];
+  EXPECT_EQ(::pipe(ends), 0);
+  ::close(ends[0]);
+  int null_in = ::open("/dev/null", O_RDONLY);
+  DescriptorRun run = run_with_descriptors(PROGRAM, args, null_in, ends[1]);
+  ::close(null_in);
+  ::close(ends[1]);
+  return run;
+}
+
+TEST(LoadCommand, ReaderGoneIsAnErrorNotASignal) {
+  TempTree tree;
+  tree.mkdir("small");
+  // Enough files for a document far larger than the output buffer.
+  for (int i = 0; i < 2000; ++i) {
+    tree.write("large/notes/concept-number-" + std::to_string(i) + ".md",
+               "---\ntype: note\n---\nbody\n");
+  }
+  for (const char* bundle : {"small", "large"}) {
+    DescriptorRun run = run_into_closed_pipe({"__engine-load", tree.path(bundle)});
+    EXPECT_EQ(run.signal, 0) << bundle;
+    EXPECT_EQ(run.exit_code, 1) << bundle;
+    EXPECT_EQ(run.err, "zav-parser: Broken pipe (os error 32)\n") << bundle;
+  }
+}
+
+TEST(LoadCommand, FullDeviceIsReported) {
+  TempTree tree;
+  int full = ::open("/dev/full", O_WRONLY);
+  ASSERT_GE(full, 0);
+  int null_in = ::open("/dev/null", O_RDONLY);
+  DescriptorRun run = run_with_descriptors(PROGRAM, {"__engine-load", tree.root()}, null_in, full);
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.err, "zav-parser: No space left on device (os error 28)\n");
+  ::close(full);
+  ::close(null_in);
+}
+
+TEST(FactsCommand, InputFailures) {
+  const std::string not_utf8 = "stream did not contain valid UTF-8";
+  const std::vector<FailureCase> cases = {
+      {{"__engine-facts"}, "{\"documents\":[\"\xff\"]}", not_utf8},
+      {{"__engine-facts"}, "{\"skipped\":[\"a\xc3\"],\"documents\":[]}", not_utf8},
+      {{"__engine-facts"}, "[[\"\xed\xa0\x80\"]]", not_utf8},
+      {{"__engine-facts"}, "\xef\xbb\xbf\xff", not_utf8},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.input);
+    expect_failure(run_program(PROGRAM, c.args, {c.input, {}, "", ""}), c.message);
+  }
+}
+
+TEST(FactsCommand, UnreadableInput) {
+  int directory = ::open("/", O_RDONLY | O_DIRECTORY);
+  int null_out = ::open("/dev/null", O_WRONLY);
+  DescriptorRun run = run_with_descriptors(PROGRAM, {"__engine-facts"}, directory, null_out);
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.err, "zav-parser: Is a directory (os error 21)\n");
+  ::close(directory);
+  ::close(null_out);
+}
+
+TEST(FactsCommand, EmptyInputIsOneErrorLine) {
+  ProgramRun run = run_program(PROGRAM, {"__engine-facts"});
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.exit_code, 1);
+  ASSERT_EQ(run.err.rfind("zav-parser: ", 0), 0u) << run.err;
+  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+}
+
+}  // namespace
+}  // namespace zav::test
