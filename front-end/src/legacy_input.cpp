@@ -11,42 +11,42 @@ namespace {
 
 constexpr std::string_view kDocumentsKey = "documents";
 
-// The next element of an array whose "[" has been read: true at the
-// element's first byte, false at the closing "]" (not consumed).
-ScanResult<bool> next_element(Scanner& scanner, bool& first) {
+// The brackets of the outer value and of the documents array, with the
+// messages that name them.
+struct Brackets {
+  char close;
+  std::string_view expected_separator;
+  std::string_view end_inside;
+};
+constexpr Brackets kList{']', "expected `,` or `]`", "EOF while parsing a list"};
+constexpr Brackets kObject{'}', "expected `,` or `}`", "EOF while parsing an object"};
+
+// The next item of an array or object whose opening bracket has been read:
+// true at the item's first byte, false at the closing bracket (not consumed).
+ScanResult<bool> next_item(Scanner& scanner, bool& first, const Brackets& brackets) {
   auto next = scanner.peek_past_whitespace();
-  if (next == ']') return false;
+  if (next == brackets.close) return false;
   if (next == ',' && !first) {
     scanner.advance();
     next = scanner.peek_past_whitespace();
   } else if (next) {
-    if (!first) return std::unexpected(scanner.error_after_next("expected `,` or `]`"));
+    if (!first) return std::unexpected(scanner.error_after_next(brackets.expected_separator));
     first = false;
   } else {
-    return std::unexpected(scanner.error_after_next("EOF while parsing a list"));
+    return std::unexpected(scanner.error_after_next(brackets.end_inside));
   }
-  if (next == ']') return std::unexpected(scanner.error_after_next("trailing comma"));
+  if (next == brackets.close) return std::unexpected(scanner.error_after_next("trailing comma"));
   if (!next) return std::unexpected(scanner.error_after_next("EOF while parsing a value"));
   return true;
 }
 
-// The next member of an object whose "{" has been read: true once its key
-// has been read into `key`, false at the closing "}" (not consumed).
+// The next member of an object: true once its key has been read into `key`.
 ScanResult<bool> next_key(Scanner& scanner, bool& first, std::string& key) {
-  auto next = scanner.peek_past_whitespace();
-  if (next == '}') return false;
-  if (next == ',' && !first) {
-    scanner.advance();
-    next = scanner.peek_past_whitespace();
-  } else if (next) {
-    if (!first) return std::unexpected(scanner.error_after_next("expected `,` or `}`"));
-    first = false;
-  } else {
-    return std::unexpected(scanner.error_after_next("EOF while parsing an object"));
+  auto more = next_item(scanner, first, kObject);
+  if (!more || !*more) return more;
+  if (scanner.peek() != '"') {
+    return std::unexpected(scanner.error_after_next("key must be a string"));
   }
-  if (next == '}') return std::unexpected(scanner.error_after_next("trailing comma"));
-  if (!next) return std::unexpected(scanner.error_after_next("EOF while parsing a value"));
-  if (*next != '"') return std::unexpected(scanner.error_after_next("key must be a string"));
   scanner.advance();
   if (auto status = scanner.read_string(key); !status) return std::unexpected(status.error());
   return true;
@@ -55,29 +55,26 @@ ScanResult<bool> next_key(Scanner& scanner, bool& first, std::string& key) {
 // The closing bracket of the outer value, after its last member or element.
 // Errors that are not about the syntax point at the place this check reaches,
 // so it also runs after them.
-ScanStatus close_outer(Scanner& scanner, char bracket) {
-  bool is_list = bracket == ']';
+ScanStatus close_outer(Scanner& scanner, const Brackets& brackets) {
   auto next = scanner.peek_past_whitespace();
-  if (next == bracket) {
+  if (next == brackets.close) {
     scanner.advance();
     return {};
   }
-  if (!next) {
-    return std::unexpected(scanner.error_after_next(is_list ? "EOF while parsing a list"
-                                                            : "EOF while parsing an object"));
-  }
-  if (*next == ',' && is_list) {
+  if (!next) return std::unexpected(scanner.error_after_next(brackets.end_inside));
+  if (*next != ',') return std::unexpected(scanner.error_after_next("trailing characters"));
+  // After the one element of an array, a "," is taken and what follows it
+  // decides; in an object the "," itself is the fault.
+  if (brackets.close == ']') {
     scanner.advance();
     next = scanner.peek_past_whitespace();
-    return std::unexpected(
-        scanner.error_after_next(next == ']' ? "trailing comma" : "trailing characters"));
+    if (next != ']') return std::unexpected(scanner.error_after_next("trailing characters"));
   }
-  return std::unexpected(
-      scanner.error_after_next(*next == ',' ? "trailing comma" : "trailing characters"));
+  return std::unexpected(scanner.error_after_next("trailing comma"));
 }
 
-ScanError error_after_close(Scanner& scanner, char bracket, std::string_view message) {
-  (void)close_outer(scanner, bracket);
+ScanError error_after_close(Scanner& scanner, const Brackets& brackets, std::string_view message) {
+  (void)close_outer(scanner, brackets);
   return scanner.error_here(message);
 }
 
@@ -90,7 +87,7 @@ ScanResult<std::vector<std::string>> read_documents(Scanner& scanner) {
   std::vector<std::string> documents;
   bool first = true;
   for (;;) {
-    auto more = next_element(scanner, first);
+    auto more = next_item(scanner, first, kList);
     if (!more) return std::unexpected(more.error());
     if (!*more) break;
     if (scanner.peek() != '"') return std::unexpected(invalid_type(scanner, "a string"));
@@ -98,7 +95,7 @@ ScanResult<std::vector<std::string>> read_documents(Scanner& scanner) {
     std::string& text = documents.emplace_back();
     if (auto status = scanner.read_string(text); !status) return std::unexpected(status.error());
   }
-  scanner.advance();  // the "]" that next_element stopped at
+  scanner.advance();  // the "]" that next_item stopped at
   return documents;
 }
 
@@ -118,7 +115,7 @@ ScanResult<Legacy> read_object_form(Scanner& scanner) {
     }
     // A second "documents" fails before its value is looked at.
     if (documents) {
-      return std::unexpected(error_after_close(scanner, '}', "duplicate field `documents`"));
+      return std::unexpected(error_after_close(scanner, kObject, "duplicate field `documents`"));
     }
     if (auto status = scanner.expect_colon(); !status) return std::unexpected(status.error());
     auto value = read_documents(scanner);
@@ -126,24 +123,24 @@ ScanResult<Legacy> read_object_form(Scanner& scanner) {
     documents = std::move(*value);
   }
   if (!documents) {
-    return std::unexpected(error_after_close(scanner, '}', "missing field `documents`"));
+    return std::unexpected(error_after_close(scanner, kObject, "missing field `documents`"));
   }
-  if (auto status = close_outer(scanner, '}'); !status) return std::unexpected(status.error());
+  if (auto status = close_outer(scanner, kObject); !status) return std::unexpected(status.error());
   return Legacy{std::move(*documents)};
 }
 
 // [[...]], after the first "[".
 ScanResult<Legacy> read_array_form(Scanner& scanner) {
   bool first = true;
-  auto more = next_element(scanner, first);
+  auto more = next_item(scanner, first, kList);
   if (!more) return std::unexpected(more.error());
   if (!*more) {
-    return std::unexpected(
-        error_after_close(scanner, ']', "invalid length 0, expected struct Legacy with 1 element"));
+    return std::unexpected(error_after_close(
+        scanner, kList, "invalid length 0, expected struct Legacy with 1 element"));
   }
   auto documents = read_documents(scanner);
   if (!documents) return std::unexpected(documents.error());
-  if (auto status = close_outer(scanner, ']'); !status) return std::unexpected(status.error());
+  if (auto status = close_outer(scanner, kList); !status) return std::unexpected(status.error());
   return Legacy{std::move(*documents)};
 }
 

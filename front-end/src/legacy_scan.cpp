@@ -13,6 +13,10 @@ constexpr std::string_view kInvalidEscape = "invalid escape";
 constexpr std::string_view kLoneSurrogate = "lone leading surrogate in hex escape";
 constexpr std::string_view kUnpairedHigh = "unexpected end of hex escape";
 
+// The letters of the two-character escapes and the characters they stand for.
+constexpr std::string_view kEscapeLetters = "\"\\/bfnrt";
+constexpr std::string_view kEscapedCharacters = "\"\\/\b\f\n\r\t";
+
 int hex_value(unsigned char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -110,7 +114,7 @@ ScanStatus Scanner::skip_string() {
     if (letter == 'u') {
       // Only the form counts here: the digits are not checked for surrogates.
       if (auto digits = read_hex4(); !digits) return std::unexpected(digits.error());
-    } else if (std::string_view("\"\\/bfnrt").find(letter) == std::string_view::npos) {
+    } else if (kEscapeLetters.find(letter) == std::string_view::npos) {
       return std::unexpected(error_here(kInvalidEscape));
     }
   }
@@ -119,32 +123,11 @@ ScanStatus Scanner::skip_string() {
 ScanStatus Scanner::read_escape(std::string& out) {
   if (index_ == input_.size()) return std::unexpected(error_here(kEofInString));
   char letter = input_[index_++];
-  switch (letter) {
-    case '"':
-    case '\\':
-    case '/':
-      out.push_back(letter);
-      return {};
-    case 'b':
-      out.push_back('\b');
-      return {};
-    case 'f':
-      out.push_back('\f');
-      return {};
-    case 'n':
-      out.push_back('\n');
-      return {};
-    case 'r':
-      out.push_back('\r');
-      return {};
-    case 't':
-      out.push_back('\t');
-      return {};
-    case 'u':
-      return read_unicode_escape(out);
-    default:
-      return std::unexpected(error_here(kInvalidEscape));
-  }
+  if (letter == 'u') return read_unicode_escape(out);
+  std::size_t which = kEscapeLetters.find(letter);
+  if (which == std::string_view::npos) return std::unexpected(error_here(kInvalidEscape));
+  out.push_back(kEscapedCharacters[which]);
+  return {};
 }
 
 ScanStatus Scanner::read_unicode_escape(std::string& out) {
