@@ -1,5 +1,6 @@
 #include "legacy_input.hpp"
 
+#include <new>
 #include <optional>
 
 #include "legacy_scan.hpp"
