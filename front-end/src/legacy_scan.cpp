@@ -1,0 +1,186 @@
+#include "legacy_scan.hpp"
+
+#include <algorithm>
+
+namespace zav {
+
+namespace {
+
+constexpr std::string_view kEofInString = "EOF while parsing a string";
+constexpr std::string_view kControlInString =
+    "control character (\\u0000-\\u001F) found while parsing a string";
+constexpr std::string_view kInvalidEscape = "invalid escape";
+constexpr std::string_view kLoneSurrogate = "lone leading surrogate in hex escape";
+constexpr std::string_view kUnpairedHigh = "unexpected end of hex escape";
+
+// The letters of the two-character escapes and the characters they stand for.
+constexpr std::string_view kEscapeLetters = "\"\\/bfnrt";
+constexpr std::string_view kEscapedCharacters = "\"\\/\b\f\n\r\t";
+
+int hex_value(unsigned char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+void append_utf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+bool is_high_surrogate(unsigned n) {
+  return n >= 0xD800 && n <= 0xDBFF;
+}
+bool is_low_surrogate(unsigned n) {
+  return n >= 0xDC00 && n <= 0xDFFF;
+}
+
+}  // namespace
+
+std::string describe_error(std::string_view input, const ScanError& error) {
+  std::string_view before = input.substr(0, std::min(error.point, input.size()));
+  std::size_t last_feed = before.rfind('\n');
+  std::size_t line_start = last_feed == std::string_view::npos ? 0 : last_feed + 1;
+  std::size_t line =
+      1 + static_cast<std::size_t>(std::count(before.begin(), before.begin() + line_start, '\n'));
+  std::size_t column = before.size() - line_start;
+  return error.message + " at line " + std::to_string(line) + " column " + std::to_string(column);
+}
+
+std::optional<unsigned char> Scanner::peek_past_whitespace() {
+  while (index_ < input_.size()) {
+    char c = input_[index_];
+    if (c != ' ' && c != '\t' && c != '\n' && c != '\r') break;
+    ++index_;
+  }
+  return peek();
+}
+
+ScanError Scanner::error_here(std::string_view message) const {
+  return ScanError{std::string(message), index_};
+}
+
+ScanError Scanner::error_after_next(std::string_view message) const {
+  return ScanError{std::string(message), std::min(index_ + 1, input_.size())};
+}
+
+bool Scanner::find_string_stop() {
+  while (index_ < input_.size()) {
+    unsigned char c = static_cast<unsigned char>(input_[index_]);
+    if (c == '"' || c == '\\' || c < 0x20) return true;
+    ++index_;
+  }
+  return false;
+}
+
+ScanStatus Scanner::read_string(std::string& out) {
+  out.clear();
+  for (;;) {
+    std::size_t run_start = index_;
+    bool stopped = find_string_stop();
+    out.append(input_.substr(run_start, index_ - run_start));
+    if (!stopped) return std::unexpected(error_here(kEofInString));
+    char c = input_[index_++];
+    if (c == '"') return {};
+    if (c != '\\') return std::unexpected(error_here(kControlInString));
+    if (auto status = read_escape(out); !status) return status;
+  }
+}
+
+ScanStatus Scanner::skip_string() {
+  for (;;) {
+    if (!find_string_stop()) return std::unexpected(error_here(kEofInString));
+    char c = input_[index_];
+    // A raw control byte is reported before it is passed.
+    if (c != '"' && c != '\\') return std::unexpected(error_here(kControlInString));
+    ++index_;
+    if (c == '"') return {};
+    if (index_ == input_.size()) return std::unexpected(error_here(kEofInString));
+    char letter = input_[index_++];
+    if (letter == 'u') {
+      // Only the form counts here: the digits are not checked for surrogates.
+      if (auto digits = read_hex4(); !digits) return std::unexpected(digits.error());
+    } else if (kEscapeLetters.find(letter) == std::string_view::npos) {
+      return std::unexpected(error_here(kInvalidEscape));
+    }
+  }
+}
+
+ScanStatus Scanner::read_escape(std::string& out) {
+  if (index_ == input_.size()) return std::unexpected(error_here(kEofInString));
+  char letter = input_[index_++];
+  if (letter == 'u') return read_unicode_escape(out);
+  std::size_t which = kEscapeLetters.find(letter);
+  if (which == std::string_view::npos) return std::unexpected(error_here(kInvalidEscape));
+  out.push_back(kEscapedCharacters[which]);
+  return {};
+}
+
+ScanStatus Scanner::read_unicode_escape(std::string& out) {
+  auto first = read_hex4();
+  if (!first) return std::unexpected(first.error());
+  if (is_low_surrogate(*first)) return std::unexpected(error_here(kLoneSurrogate));
+  if (!is_high_surrogate(*first)) {
+    append_utf8(out, *first);
+    return {};
+  }
+  // A high surrogate must be followed at once by a \u escape of a low one.
+  for (char expected : {'\\', 'u'}) {
+    if (index_ == input_.size()) return std::unexpected(error_here(kEofInString));
+    if (input_[index_++] != expected) return std::unexpected(error_here(kUnpairedHigh));
+  }
+  auto second = read_hex4();
+  if (!second) return std::unexpected(second.error());
+  if (!is_low_surrogate(*second)) return std::unexpected(error_here(kLoneSurrogate));
+  append_utf8(out, 0x10000 + ((*first - 0xD800) << 10) + (*second - 0xDC00));
+  return {};
+}
+
+ScanResult<unsigned> Scanner::read_hex4() {
+  if (input_.size() - index_ < 4) {
+    index_ = input_.size();
+    return std::unexpected(error_here(kEofInString));
+  }
+  // All four bytes are taken before they are checked.
+  std::string_view digits = input_.substr(index_, 4);
+  index_ += 4;
+  unsigned value = 0;
+  for (char c : digits) {
+    int digit = hex_value(static_cast<unsigned char>(c));
+    if (digit < 0) return std::unexpected(error_here(kInvalidEscape));
+    value = value * 16 + static_cast<unsigned>(digit);
+  }
+  return value;
+}
+
+ScanStatus Scanner::expect_word(std::string_view rest) {
+  for (char expected : rest) {
+    if (index_ == input_.size()) return std::unexpected(error_here("EOF while parsing a value"));
+    if (input_[index_++] != expected) return std::unexpected(error_here("expected ident"));
+  }
+  return {};
+}
+
+ScanStatus Scanner::expect_colon() {
+  auto next = peek_past_whitespace();
+  if (!next) return std::unexpected(error_after_next("EOF while parsing an object"));
+  if (*next != ':') return std::unexpected(error_after_next("expected `:`"));
+  advance();
+  return {};
+}
+
+}  // namespace zav

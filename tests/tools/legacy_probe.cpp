@@ -1,0 +1,73 @@
+// Reads a facts input on standard input and prints its documents as one
+// compact JSON array of strings (status 0), or "zav-parser: <message>" on
+// standard error (status 1).
+#include <cstdio>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+#include "legacy_input.hpp"
+#include "zav/text.hpp"
+
+namespace {
+
+void append_json_string(std::string& out, std::string_view text) {
+  out.push_back('"');
+  for (char c : text) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (byte < 0x20) {
+          char buffer[8];
+          std::snprintf(buffer, sizeof buffer, "\\u%04x", byte);
+          out += buffer;
+        } else {
+          out.push_back(c);
+        }
+    }
+  }
+  out.push_back('"');
+}
+
+int fail(const std::string& message) {
+  std::fprintf(stderr, "zav-parser: %s\n", message.c_str());
+  return 1;
+}
+
+}  // namespace
+
+int main() {
+  std::string input((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+  if (!zav::is_valid_utf8(input)) return fail("stream did not contain valid UTF-8");
+  auto legacy = zav::parse_legacy(input);
+  if (!legacy) return fail(legacy.error());
+  std::string out = "[";
+  for (const auto& document : legacy->documents) {
+    if (out.size() > 1) out.push_back(',');
+    append_json_string(out, document);
+  }
+  out.push_back(']');
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return 0;
+}
