@@ -120,12 +120,36 @@ TEST(FactsCommand, UnreadableInput) {
   ::close(null_out);
 }
 
-TEST(FactsCommand, EmptyInputIsOneErrorLine) {
-  ProgramRun run = run_program(PROGRAM, {"__engine-facts"});
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.exit_code, 1);
-  ASSERT_EQ(run.err.rfind("zav-parser: ", 0), 0u) << run.err;
-  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+TEST(FactsCommand, InputErrorsAreOneLineAndNoOutput) {
+  struct Case {
+    std::string input;
+    std::string err;
+  };
+  const Case cases[] = {
+      {"", "zav-parser: EOF while parsing a value at line 1 column 0\n"},
+      {"{\"documents\":[1]}",
+       "zav-parser: invalid type: integer `1`, expected a string at line 1 column 15\n"},
+      {"[]",
+       "zav-parser: invalid length 0, expected struct Legacy with 1 element at line 1 column 2\n"},
+  };
+  for (const auto& c : cases) {
+    ProgramOptions options;
+    options.input = c.input;
+    ProgramRun run = run_program(PROGRAM, {"__engine-facts"}, options);
+    EXPECT_EQ(run.out, "") << c.input;
+    EXPECT_EQ(run.exit_code, 1) << c.input;
+    EXPECT_EQ(run.err, c.err) << c.input;
+  }
+}
+
+TEST(FactsCommand, WritesOneObjectPerDocumentInOrder) {
+  ProgramOptions options;
+  options.input = "[[\"\", \"\"]]";
+  ProgramRun run = run_program(PROGRAM, {"__engine-facts"}, options);
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out, R"([{"links":[],"headings":[]},{"links":[],"headings":[]}])");
+  options.input = "{\"documents\":[]}";
+  EXPECT_EQ(run_program(PROGRAM, {"__engine-facts"}, options).out, "[]");
 }
 
 }  // namespace
