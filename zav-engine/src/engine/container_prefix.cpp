@@ -2,14 +2,11 @@
 
 #include <algorithm>
 
+#include "engine/markdown_chars.hpp"
 namespace zav {
 namespace {
 
 constexpr int TAB_STOP = 4;
-
-bool is_space_or_tab(char c) {
-  return c == ' ' || c == '\t';
-}
 
 // One line of the text as the block parser walks it: its bytes up to the line ending, then a
 // line feed.

@@ -2,16 +2,9 @@
 
 #include <algorithm>
 
+#include "engine/markdown_chars.hpp"
 namespace zav {
 namespace {
-
-bool is_space_or_tab(char c) {
-  return c == ' ' || c == '\t';
-}
-bool is_ascii_punctuation(char c) {
-  return (c >= '!' && c <= '/') || (c >= ':' && c <= '@') || (c >= '[' && c <= '`') ||
-         (c >= '{' && c <= '~');
-}
 
 std::size_t trim_end(std::string_view text, std::size_t begin, std::size_t end) {
   while (end > begin && is_space_or_tab(text[end - 1])) --end;

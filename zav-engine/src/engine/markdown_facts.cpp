@@ -11,6 +11,7 @@
 #include "engine/heading_text.hpp"
 #include "engine/inline_subject.hpp"
 #include "engine/line_table.hpp"
+#include "engine/markdown_chars.hpp"
 #include "engine/reference_definitions.hpp"
 #include "zav/engine.hpp"
 
@@ -41,10 +42,6 @@ Document parse(std::string_view text) {
 
 std::size_t line_of(int line) {
   return line > 0 ? static_cast<std::size_t>(line) : 1;
-}
-
-bool is_space_or_tab(char c) {
-  return c == ' ' || c == '\t';
 }
 
 class FactsCollector {

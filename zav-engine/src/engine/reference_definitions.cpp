@@ -2,21 +2,17 @@
 
 #include <optional>
 
+#include "engine/markdown_chars.hpp"
+
 namespace zav {
 namespace {
 
 constexpr std::size_t MAX_LABEL_LENGTH = 1000;
 constexpr int MAX_PARENTHESIS_DEPTH = 32;
 
-bool is_space_or_tab(char c) {
-  return c == ' ' || c == '\t';
-}
+// White space as cmark trims a label and ends a destination: space, tab, LF, VT, FF and CR.
 bool is_white(char c) {
   return c == ' ' || (c >= '\t' && c <= '\r');
-}
-bool is_ascii_punctuation(char c) {
-  return (c >= '!' && c <= '/') || (c >= ':' && c <= '@') || (c >= '[' && c <= '`') ||
-         (c >= '{' && c <= '~');
 }
 
 class DefinitionReader {
