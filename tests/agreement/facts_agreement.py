@@ -109,6 +109,12 @@ class Gen:
         return "".join(p if i == 0 else self.pick([" ", " ", "", "\t"]) + p
                        for i, p in enumerate(parts))
 
+    def plain(self, line):
+        """A line that opens like an ATX heading loses its tabs unless they are asked for."""
+        if not self.atx_tabs and re.match(r" {0,3}#{1,6}([ \t]|$)", line):
+            return line.replace("\t", " ")
+        return line
+
     def line_inline(self):
         return self.inline().replace("\n", " ")
 
@@ -128,10 +134,10 @@ class Gen:
         lines = [(" " * self.r.randint(0, 3) if i == 0 else self.pick(["", " ", "  ", "\t"])) + l
                  + self.pick(["", "", " ", "  "]) for i, l in enumerate(lines)]
         under = self.pick(["=", "-"]) * self.r.randint(1, 5)
-        return lines + [" " * self.r.randint(0, 3) + under + self.pick(["", " "])]
+        return [self.plain(l) for l in lines] + [" " * self.r.randint(0, 3) + under + self.pick(["", " "])]
 
     def paragraph(self):
-        return self.inline(0, 8).split("\n")
+        return [self.plain(l) for l in self.inline(0, 8).split("\n")]
 
     def definition(self):
         lab = self.pick(LABELS) if self.chance(0.7) or not self.labels else self.pick(self.labels)
