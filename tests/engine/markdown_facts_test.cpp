@@ -1,4 +1,4 @@
-// Link destinations and heading texts of Markdown texts, and the pieces that find them in the
+// Link destinations and heading texts of Markdown texts, and the helpers that find them in the
 // source: the line table and the reading of leading link reference definitions.
 #include <gtest/gtest.h>
 
