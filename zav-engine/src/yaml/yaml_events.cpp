@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <set>
 #include <variant>
 
 #include "yaml/collection_layout.hpp"
@@ -22,11 +23,15 @@ struct SyntaxError {
   std::size_t offset;  // in the text that the parser read
 };
 
-// `piece` must be inserted at `offset` and the text read again: the parser
-// misreads an empty node there, and the piece makes it read it right.
+// The text must be changed and read again: the parser misreads a node
+// there, and the change makes it read the node right. `piece` is inserted
+// at `offset`, or replaces the character there; `unfold` marks a folded
+// block scalar whose header became a literal one, to be folded here.
 struct Rewrite {
   std::size_t offset;
   std::string_view piece;
+  bool replace = false;
+  bool unfold = false;
 };
 
 struct StreamRead {};   // every event was handed over
@@ -110,8 +115,15 @@ SyntaxError collected_error(fy_diag* diag, std::string_view text) {
 // that the parser leaves out are checked here.
 class EventPass {
  public:
-  EventPass(std::string_view text, YamlEventReceiver& receiver)
-      : text_(text), receiver_(receiver), layout_(text) {}
+  // `unfolded` holds the original offsets of folded headers that the text
+  // now spells as literal ones.
+  EventPass(const PatchedText& source, const std::set<std::size_t>& unfolded,
+            YamlEventReceiver& receiver)
+      : source_(source),
+        text_(source.text()),
+        unfolded_(unfolded),
+        receiver_(receiver),
+        layout_(text_) {}
 
   PassOutcome run() {
     fy_diag_cfg diag_config;
@@ -233,6 +245,13 @@ class EventPass {
         break;
     }
     if (!problem && raw->type != FYET_ALIAS) problem = translate_properties(raw, event);
+    note_event_end(raw, event);
+    return problem;
+  }
+
+  // Where the source of the event ends (an empty node ends with its
+  // properties).
+  void note_event_end(fy_event* raw, const YamlEvent& event) {
     if (const fy_mark* end = fy_event_end_mark(raw)) {
       last_event_end_ = end->input_pos;
       // A quoted scalar's token ends before its closing quote.
@@ -241,7 +260,13 @@ class EventPass {
           (event.style == ScalarStyle::SingleQuoted || event.style == ScalarStyle::DoubleQuoted);
       if (quoted && last_event_end_ < text_.size()) ++last_event_end_;
     }
-    return problem;
+    if (raw->type == FYET_ALIAS) return;
+    if (fy_token* anchor = fy_event_get_anchor_token(raw)) {
+      last_event_end_ = std::max(last_event_end_, token_end(anchor));
+    }
+    if (fy_token* tag = fy_event_get_tag_token(raw)) {
+      last_event_end_ = std::max(last_event_end_, token_end(tag));
+    }
   }
 
   // Directives must be followed by an explicit "---".
@@ -303,31 +328,52 @@ class EventPass {
     return problem;
   }
 
-  // Mends what the parser gets wrong about block scalars: an empty one with
+  // The '|' or '>' of a block scalar's header.
+  std::optional<std::size_t> block_indicator(fy_event* raw) const {
+    std::size_t from = last_event_end_;
+    if (fy_token* anchor = fy_event_get_anchor_token(raw)) from = std::max(from, token_end(anchor));
+    if (fy_token* tag = fy_event_get_tag_token(raw)) from = std::max(from, token_end(tag));
+    auto indicator = find_block_scalar_indicator(text_, from);
+    if (indicator && *indicator >= token_start(raw->scalar.value)) return std::nullopt;
+    return indicator;
+  }
+
+  // Mends what the parser gets wrong about block scalars. An empty one with
   // no indentation indicator, nested in a block collection, takes the
-  // collection's next line as its content (the header is then rewritten),
-  // and a stray NUL may end one without content lines.
+  // collection's next line as its content: the header is given an indicator.
+  // A folded one loses a line break before a more indented line that follows
+  // an empty line: it is read as a literal one and folded here. And a stray
+  // NUL may end one without content lines.
   Problem check_block_scalar(fy_event* raw, YamlEvent& event) {
     fy_token* value = raw->scalar.value;
     std::size_t content = token_start(value);
     std::size_t end = std::max(content, token_end(value));
     auto line = first_content_line(text_, content, end);
     if (line && layout_.in_block_collection() && line->indentation <= layout_.innermost_column()) {
-      std::size_t from = last_event_end_;
-      if (fy_token* anchor = fy_event_get_anchor_token(raw)) {
-        from = std::max(from, token_end(anchor));
-      }
-      if (fy_token* tag = fy_event_get_tag_token(raw)) from = std::max(from, token_end(tag));
-      auto indicator = find_block_scalar_indicator(text_, from);
-      if (!indicator || *indicator >= content || has_indentation_indicator(text_, *indicator)) {
+      auto indicator = block_indicator(raw);
+      if (!indicator || has_indentation_indicator(text_, *indicator)) {
         return SyntaxError{"unsupported block scalar indentation", line->offset};
       }
       return Rewrite{*indicator + 1, "1"};
+    }
+    if (event.style == ScalarStyle::Literal && !unfolded_.empty()) {
+      auto indicator = block_indicator(raw);
+      if (indicator && unfolded_.contains(source_.original_offset(*indicator))) {
+        scratch_ = fold_block_lines(event.text);
+        event.text = scratch_;
+        event.style = ScalarStyle::Folded;
+        return std::nullopt;
+      }
     }
     // Block scalars have no escapes: a NUL that the source does not hold is
     // the parser's.
     if (event.text.find('\0') != std::string_view::npos &&
         text_.substr(content, end - content).find('\0') == std::string_view::npos) {
+      if (line && event.style == ScalarStyle::Folded) {
+        auto indicator = block_indicator(raw);
+        if (!indicator) return SyntaxError{"unsupported block scalar", content};
+        return Rewrite{*indicator, "|", true, true};
+      }
       if (line) return SyntaxError{"unsupported block scalar", content};
       scratch_.assign(event.text);
       std::erase(scratch_, '\0');
@@ -408,7 +454,9 @@ class EventPass {
     return std::string(handle);
   }
 
+  const PatchedText& source_;
   std::string_view text_;
+  const std::set<std::size_t>& unfolded_;
   YamlEventReceiver& receiver_;
   CollectionLayout layout_;
   fy_parser* parser_ = nullptr;
@@ -429,11 +477,17 @@ std::expected<void, std::string> read_yaml_events(std::string_view text,
   // The end of the text ends its last line, as the line end that the
   // frontmatter split removed did.
   if (!text.empty() && text.back() != '\n' && text.back() != '\r') source.insert(text.size(), "\n");
+  std::set<std::size_t> unfolded;
   for (std::size_t rewrites = 0;; ++rewrites) {
-    PassOutcome outcome = EventPass(source.text(), receiver).run();
+    PassOutcome outcome = EventPass(source, unfolded, receiver).run();
     if (auto* rewrite = std::get_if<Rewrite>(&outcome)) {
       if (rewrites < MAX_REWRITES) {
-        source.insert(rewrite->offset, rewrite->piece);
+        if (rewrite->unfold) unfolded.insert(source.original_offset(rewrite->offset));
+        if (rewrite->replace) {
+          source.replace(rewrite->offset, rewrite->piece.front());
+        } else {
+          source.insert(rewrite->offset, rewrite->piece);
+        }
         receiver.restart();
         continue;
       }

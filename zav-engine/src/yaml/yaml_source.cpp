@@ -199,6 +199,39 @@ std::size_t first_content_line_start(std::string_view text) {
   return text.size();
 }
 
+std::string fold_block_lines(std::string_view literal) {
+  std::size_t body_end = literal.find_last_not_of('\n');
+  if (body_end == std::string_view::npos) return std::string(literal);  // only line breaks
+  std::string_view body = literal.substr(0, body_end + 1);
+  std::string folded;
+  folded.reserve(literal.size());
+  std::size_t pos = 0;
+  while (pos < body.size() && body[pos] == '\n') folded.push_back(body[pos++]);  // leading
+  bool previous_spaced = false, first = true;
+  while (pos <= body.size()) {
+    std::size_t end = std::min(body.find('\n', pos), body.size());
+    std::string_view line = body.substr(pos, end - pos);
+    pos = end + 1;
+    if (line.empty()) continue;  // empty lines are counted below
+    bool spaced = line.front() == ' ' || line.front() == '\t';
+    if (!first) {
+      // The empty lines between this line and the one before it.
+      std::size_t breaks = 0;
+      for (std::size_t i = end - line.size(); i > 0 && body[i - 1] == '\n'; --i) ++breaks;
+      if (!previous_spaced && !spaced) {
+        folded.append(breaks == 1 ? " " : std::string(breaks - 1, '\n'));
+      } else {
+        folded.append(breaks, '\n');
+      }
+    }
+    folded.append(line);
+    previous_spaced = spaced;
+    first = false;
+  }
+  folded.append(literal.substr(body.size()));
+  return folded;
+}
+
 void PatchedText::insert(std::size_t offset, std::string_view piece) {
   offset = std::min(offset, text_.size());
   text_.insert(offset, piece);

@@ -65,6 +65,11 @@ std::optional<SourceError> check_directive_name(std::string_view text, std::size
 // directive.
 std::size_t first_content_line_start(std::string_view text);
 
+// The folded form of the content of a literal block scalar: a line break
+// between two lines that do not start with white space becomes a space, or
+// goes when empty lines follow it; other line breaks stay.
+std::string fold_block_lines(std::string_view literal);
+
 // A text with characters inserted at some offsets, and the way back to the
 // offsets of the original.
 class PatchedText {
@@ -77,6 +82,10 @@ class PatchedText {
 
   // Inserts `piece` at an offset of the patched text.
   void insert(std::size_t offset, std::string_view piece);
+  // Replaces the character at an offset of the patched text.
+  void replace(std::size_t offset, char c) {
+    if (offset < text_.size()) text_[offset] = c;
+  }
   std::size_t original_offset(std::size_t offset) const;
 
  private:
