@@ -334,10 +334,7 @@ def main():
     agreed = classes["same"] + classes["same-syntax"]
     print(f"texts: {total}; outcomes of the other probe: {dict(kinds)}")
     print(f"agreement: {agreed}/{total} = {100.0 * agreed / total:.2f}%")
-    syntax = classes["same-syntax"] + sum(1 for o in [] if o)
     if classes["same-syntax"]:
-        both_syntax = classes["same-syntax"] + sum(
-            1 for v in classes if v == "same" and False)
         print(f"syntax errors on both sides with other wording: {classes['same-syntax']}, "
               f"same position: {position_agree}")
     for verdict, count in sorted(classes.items()):

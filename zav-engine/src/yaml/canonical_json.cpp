@@ -33,6 +33,10 @@ bool is_continuation(unsigned char byte) {
   return (byte & 0xC0) == 0x80;
 }
 
+// The characters with a two-character escape, and the letter of each.
+constexpr std::string_view SHORT_ESCAPED = "\"\\\b\t\n\f\r";
+constexpr std::string_view SHORT_ESCAPES = "\"\\btnfr";
+
 void write_text(std::string_view text, std::string& out) {
   constexpr std::string_view HEX_DIGITS = "0123456789abcdef";
   out.push_back('"');
@@ -43,32 +47,13 @@ void write_text(std::string_view text, std::string& out) {
     out.append(text.substr(run, i - run));
     run = i + 1;
     out.push_back('\\');
-    switch (c) {
-      case '"':
-        out.push_back('"');
-        break;
-      case '\\':
-        out.push_back('\\');
-        break;
-      case '\b':
-        out.push_back('b');
-        break;
-      case '\t':
-        out.push_back('t');
-        break;
-      case '\n':
-        out.push_back('n');
-        break;
-      case '\f':
-        out.push_back('f');
-        break;
-      case '\r':
-        out.push_back('r');
-        break;
-      default:
-        out.append("u00");
-        out.push_back(HEX_DIGITS[c >> 4]);
-        out.push_back(HEX_DIGITS[c & 0x0F]);
+    std::size_t escape = SHORT_ESCAPED.find(static_cast<char>(c));
+    if (escape != std::string_view::npos) {
+      out.push_back(SHORT_ESCAPES[escape]);
+    } else {
+      out.append("u00");
+      out.push_back(HEX_DIGITS[c >> 4]);
+      out.push_back(HEX_DIGITS[c & 0x0F]);
     }
   }
   out.append(text.substr(run));
