@@ -198,6 +198,14 @@ TEST(FrontmatterYaml, ReportsWhatTheMapCannotHold) {
 
 TEST(FrontmatterYaml, ReportsSyntaxErrorsWithCharacterPositions) {
   expect_outcomes({
+      // a tab before a block indicator in an explicit key, which the parser
+      // cannot get over, is rejected before it is parsed
+      {"? x:\t|",
+       "invalid YAML frontmatter: cannot use tab for indentation of block entry"
+       " at byte 4 line 1 column 5"},
+      {"a:\n  ? [x]: \t- b",
+       "invalid YAML frontmatter: cannot use tab for indentation of block entry at byte 12 line 2 "
+       "column 10"},
       // syntax error wins over duplicate
       {"a: 1\na: 2\nb: [1, 2", R"(SYNTAX at byte 18 line 4 column 1)"},
       // second document syntax error

@@ -473,6 +473,12 @@ class EventPass {
 
 std::expected<void, std::string> read_yaml_events(std::string_view text,
                                                   YamlEventReceiver& receiver) {
+  // The parser fails on such a tab and then crashes when it is destroyed:
+  // the text is rejected before it reaches the parser, with its message.
+  if (auto tab = find_tab_before_indicator_in_explicit_key(text)) {
+    return std::unexpected("cannot use tab for indentation of block entry" +
+                           yaml_position_text(text, *tab));
+  }
   PatchedText source(text);
   // The end of the text ends its last line, as the line end that the
   // frontmatter split removed did.

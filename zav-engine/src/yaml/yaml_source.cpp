@@ -232,6 +232,33 @@ std::string fold_block_lines(std::string_view literal) {
   return folded;
 }
 
+std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string_view text) {
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = line_end(text, start);
+    std::size_t pos = start;
+    // Indentation and block sequence entries, then "?" and a blank.
+    while (pos < end &&
+           (text[pos] == ' ' || (text[pos] == '-' && pos + 1 < end && is_blank(text[pos + 1])))) {
+      ++pos;
+    }
+    if (pos + 1 < end && text[pos] == '?' && is_blank(text[pos + 1])) {
+      for (std::size_t colon = text.find(':', pos); colon < end;
+           colon = text.find(':', colon + 1)) {
+        std::size_t after = colon + 1, tab = std::string_view::npos;
+        for (; after < end && is_blank(text[after]); ++after) {
+          if (text[after] == '\t' && tab == std::string_view::npos) tab = after;
+        }
+        if (tab != std::string_view::npos && after < end &&
+            std::string_view("|>-?").find(text[after]) != std::string_view::npos) {
+          return tab;
+        }
+      }
+    }
+    start = end + 1;
+  }
+  return std::nullopt;
+}
+
 void PatchedText::insert(std::size_t offset, std::string_view piece) {
   offset = std::min(offset, text_.size());
   text_.insert(offset, piece);
