@@ -3,6 +3,7 @@
 // char_traits<char>, which orders bytes as unsigned values).
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <variant>
@@ -22,5 +23,15 @@ struct JsonValue {
   const JsonList* as_list() const { return std::get_if<JsonList>(&value); }
   const JsonMap* as_map() const { return std::get_if<JsonMap>(&value); }
 };
+
+// How much a value holds: every value counts one node (map keys do not), and
+// depth is the number of nested lists and maps (0 for null and text).
+struct JsonValueShape {
+  std::size_t nodes = 0;
+  std::size_t depth = 0;
+};
+
+// Measured without recursion, so any depth is safe.
+JsonValueShape measure_json_value(const JsonValue& value);
 
 }  // namespace zav

@@ -1,0 +1,352 @@
+#!/usr/bin/env python3
+"""Generates frontmatter YAML texts and compares two frontmatter probes on them.
+
+Each probe reads one YAML text on standard input and prints the canonical JSON
+of its frontmatter map (status 0) or an error message (status 1). Two outputs
+agree when they are equal, or when both are YAML syntax errors (messages that
+end in " at byte N line L column C"); the positions of agreeing syntax errors
+are counted on the side.
+
+    frontmatter_agreement.py --ours build/tests/frontmatter_probe \\
+        --other "OTHER-PROGRAM ARGS" [--count 2000] [--seed 1] [--show 5]
+"""
+
+import argparse
+import collections
+import random
+import re
+import shlex
+import subprocess
+import sys
+
+SYNTAX_ERROR = re.compile(r"^invalid YAML frontmatter: (.*) at byte (\d+) line (\d+) column (\d+)$")
+
+WORDS = ["alpha", "beta", "note", "x", "y", "key", "type", "title", "Zed", "émile", "日本",
+         "a b", "1.50", "yes", "no", "true", "2024-01-31", "0x1F", "-3", "+.inf", ".nan",
+         "None", "nULL", "NULL", "Null", "null", "~", "😀", "a#b", "a:b", "x-y", "é"]
+KEYS = ["a", "b", "c", "type", "title", "A", "aa", "B", "é", "😀", "\ue000", "k1", "k2",
+        "tags", "1", "true", "a b", "x.y"]
+ODD_KEYS = ["<<", "null", "~", "'<<'", '"<<"', "[a]", "{k: v}", "''", "? x"]
+ANCHORS = ["x", "y", "base", "a1", "n"]
+TAGS = ["!!str", "!!null", "!!int", "!!map", "!!seq", "!!set", "!!omap", "!!bool", "!local",
+        "!", "!<tag:yaml.org,2002:null>", "!<!x>", "!!nu%6Cl", "!!binary"]
+DIRECTIVE_TAGS = ["!e!thing", "!e!null"]
+BAD_TAGS = ["!!", "!e!", "!u!x"]
+ESCAPES = ["\\n", "\\t", "\\\"", "\\\\", "\\x41", "\\u00e9", "\\U0001F600", "\\0", "\\N",
+           "\\_", "\\L", "\\P", "\\/", "\\ ", "\\a", "\\e", "\\r", "\\u263A"]
+BAD_ESCAPES = ["\\ud800", "\\ud83d\\ude00", "\\uDFFF", "\\U00110000", "\\q", "\\uZZZZ"]
+MUTATIONS = [":", "[", "]", "{", "}", "\"", "'", "\t", "-", "&", "*", "!", "|", ">", "#", "%",
+             "@", "`", ",", "?", " ", "\n", "\\", "\x00", "\x7f", "\u0085", "\ufeff"]
+
+
+class Generator:
+    """Random frontmatter texts: mostly valid YAML of every kind, some with
+    receiver errors, and a share of them mutated into syntax errors."""
+
+    def __init__(self, rng):
+        self.rng = rng
+        self.defined = []  # anchors of finished nodes, which aliases may name
+        self.directive = False
+
+    def chance(self, p):
+        return self.rng.random() < p
+
+    def pick(self, items):
+        return self.rng.choice(items)
+
+    def plain(self):
+        word = self.pick(WORDS)
+        if word[0] in "-~#" and self.chance(0.5):
+            return "v" + word
+        if self.chance(0.1):
+            word += " " + self.pick(WORDS).lstrip("-~#")
+        return word
+
+    def double_quoted(self):
+        parts = [self.pick(WORDS)]
+        for _ in range(self.rng.randint(0, 2)):
+            roll = self.rng.random()
+            parts.append(self.pick(ESCAPES) if roll < 0.5 else
+                         self.pick(BAD_ESCAPES) if roll < 0.55 else self.pick(WORDS))
+        return '"' + "".join(parts) + '"'
+
+    def single_quoted(self):
+        text = self.pick(WORDS) + ("''" if self.chance(0.3) else "") + self.pick(WORDS)
+        return "'" + text + "'"
+
+    def scalar(self):
+        roll = self.rng.random()
+        if roll < 0.5:
+            return self.plain()
+        if roll < 0.68:
+            return self.double_quoted()
+        if roll < 0.82:
+            return self.single_quoted()
+        if roll < 0.9:
+            return ""
+        return self.pick(["~", "null", "Null", "NULL", "'null'", '"~"', "''", '""'])
+
+    def tag(self):
+        roll = self.rng.random()
+        if roll < 0.85:
+            return self.pick(TAGS)
+        if roll < 0.95 and self.directive:
+            return self.pick(DIRECTIVE_TAGS)
+        return self.pick(BAD_TAGS)
+
+    def properties(self):
+        """An anchor name (recorded once the node is finished) and the text."""
+        props, anchor = [], None
+        if self.chance(0.12):
+            anchor = self.pick(ANCHORS)
+            props.append("&" + anchor)
+        if self.chance(0.12):
+            props.append(self.tag())
+        self.rng.shuffle(props)
+        return anchor, " ".join(props)
+
+    def finish(self, anchor):
+        if anchor:
+            self.defined.append(anchor)
+
+    def alias(self):
+        if self.defined and self.chance(0.95):
+            return "*" + self.pick(self.defined)
+        return "*" + self.pick(ANCHORS)
+
+    def key(self, flow):
+        roll = self.rng.random()
+        if roll < 0.8:
+            return self.pick(KEYS)
+        if roll < 0.92:
+            return '"' + self.pick(KEYS) + '"'
+        if roll < 0.94 and self.defined:
+            return self.alias() + " "
+        odd = self.pick(ODD_KEYS)
+        return odd if flow or not odd.startswith(("[", "{")) else self.pick(KEYS)
+
+    def flow_node(self, depth):
+        roll = self.rng.random()
+        anchor, props = self.properties()
+        prefix = props + " " if props else ""
+        if depth > 3 or roll < 0.55:
+            if self.chance(0.1) and self.defined:
+                return self.alias()
+            text = prefix + self.scalar()
+        elif roll < 0.8:
+            items = [self.flow_node(depth + 1) for _ in range(self.rng.randint(0, 3))]
+            text = prefix + "[" + ", ".join(items) + "]"
+        else:
+            entries = []
+            for _ in range(self.rng.randint(0, 3)):
+                key = self.key(True)
+                entries.append(key if self.chance(0.1) else key + ": " + self.flow_node(depth + 1))
+            text = prefix + "{" + ", ".join(entries) + "}"
+        self.finish(anchor)
+        return text
+
+    def block_scalar(self, indent):
+        header = self.pick(["|", ">", "|-", ">-", "|+", ">+", "|2", ">1", "| # c"])
+        lines = []
+        for _ in range(self.rng.randint(0, 3)):
+            extra = " " if self.chance(0.2) else ""
+            lines.append(" " * (indent + 2) + extra + self.pick(WORDS) if self.chance(0.85) else "")
+        return header, lines
+
+    def block_value(self, indent, depth):
+        """The text after "key:" or "-" on its line, and the lines that follow."""
+        roll = self.rng.random()
+        anchor, props = self.properties()
+        lead = " " + props if props else ""
+        if depth > 3 or roll < 0.45:
+            if self.chance(0.08) and self.defined and not props:
+                return " " + self.alias(), []
+            value = self.scalar()
+            self.finish(anchor)
+            return lead + (" " + value if value else ""), []
+        if roll < 0.6:
+            text = self.flow_node(depth)
+            self.finish(anchor)
+            return lead + " " + text, []
+        if roll < 0.72:
+            header, lines = self.block_scalar(indent)
+            self.finish(anchor)
+            return lead + " " + header, lines
+        child_indent = indent + self.pick([2, 2, 4, 1])
+        if roll < 0.88:
+            lines = self.block_mapping(child_indent, depth + 1)
+        else:
+            lines = self.block_sequence(child_indent if self.chance(0.6) else indent, depth + 1)
+        self.finish(anchor)
+        return lead, lines
+
+    def merge_value(self):
+        maps = [d for d in self.defined]
+        choices = ["{m: 1, n: 2}", "[{p: 1}, {p: 2, q: 3}]", "[]"]
+        if maps:
+            choices += ["*" + self.pick(maps), "[*" + self.pick(maps) + ", {z: 1}]"]
+        if self.chance(0.15):
+            choices = ["text", "", "[{p: 1}, q]"]
+        return self.pick(choices)
+
+    def block_mapping(self, indent, depth):
+        lines, used = [], set()
+        for _ in range(self.rng.randint(1, 4)):
+            if self.chance(0.05):
+                lines.append(" " * indent + "# comment")
+            if self.chance(0.07):
+                lines.append(" " * indent + self.pick(["<<", "'<<'"]) + ": " + self.merge_value())
+                continue
+            key = self.key(False)
+            while key in used and self.chance(0.95):
+                key = self.key(False)
+            used.add(key)
+            if self.chance(0.04):
+                first, rest = self.block_value(indent, depth)
+                lines.append(" " * indent + "? " + key)
+                lines.append(" " * indent + ":" + first)
+                lines.extend(rest)
+                continue
+            first, rest = self.block_value(indent, depth)
+            sep = ":\t" if self.chance(0.02) else ":"
+            comment = " # note" if self.chance(0.05) else ""
+            lines.append(" " * indent + key + sep + first + comment)
+            lines.extend(rest)
+        return lines
+
+    def block_sequence(self, indent, depth):
+        lines = []
+        for _ in range(self.rng.randint(1, 3)):
+            first, rest = self.block_value(indent, depth)
+            lines.append(" " * indent + "-" + first)
+            lines.extend(rest)
+        return lines
+
+    def document(self):
+        self.defined = []
+        self.directive = False
+        lines = []
+        if self.chance(0.04):
+            lines.append(self.pick(["%YAML 1.2", "%YAML 1.1"]))
+        if self.chance(0.08):
+            self.directive = True
+            lines.append(self.pick(["%TAG !e! tag:example.com,2000:", "%TAG !e! tag:yaml.org,2002:",
+                                    "%TAG !! tag:example.com,2000:", "%TAG ! tag:yaml.org,2002:"]))
+        if lines or self.chance(0.05):
+            lines.append("---")
+        roll = self.rng.random()
+        if roll < 0.88:
+            lines.extend(self.block_mapping(0, 0))
+        elif roll < 0.95:
+            lines.append(self.flow_node(0))
+        elif roll < 0.97:
+            lines.extend(self.block_sequence(0, 0))
+        else:
+            lines.append(self.scalar())
+        if self.chance(0.05):
+            lines.append(self.pick(["...", "---", "--- x", "---\nb: 2", "...\n# end", "# end"]))
+        # A frontmatter block loses its last line end; blank lines may stay.
+        return "\n".join(lines) + ("\n" if self.chance(0.1) else "")
+
+    def mutate(self, text):
+        for _ in range(self.rng.randint(1, 2)):
+            if not text:
+                return self.pick(MUTATIONS)
+            at = self.rng.randrange(len(text))
+            roll = self.rng.random()
+            if roll < 0.35:
+                text = text[:at] + text[at + 1:]
+            elif roll < 0.85:
+                text = text[:at] + self.pick(MUTATIONS) + text[at:]
+            else:
+                lines = text.split("\n")
+                i = self.rng.randrange(len(lines))
+                lines.insert(i, lines[i])
+                text = "\n".join(lines)
+        return text
+
+    def text(self):
+        text = self.document()
+        if self.chance(0.25):
+            text = self.mutate(text)
+        if self.chance(0.12):
+            text = text.replace("\n", "\r\n")
+        return text
+
+
+def run(command, text):
+    result = subprocess.run(command, input=text.encode("utf-8", "surrogatepass"),
+                            capture_output=True, timeout=60)
+    return result.returncode, result.stdout.decode("utf-8", "replace").rstrip("\n")
+
+
+def kind(outcome):
+    status, out = outcome
+    if status == 0:
+        return "map"
+    return "syntax" if SYNTAX_ERROR.match(out) else "message"
+
+
+def compare(ours, other):
+    """The class of the pair: 'same', 'same-syntax' or a difference class."""
+    if ours == other:
+        return "same"
+    mine, theirs = kind(ours), kind(other)
+    if mine == theirs == "syntax":
+        return "same-syntax"
+    return f"{mine}/{theirs}" if mine != theirs else f"different-{mine}"
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--ours", required=True)
+    parser.add_argument("--other", required=True)
+    parser.add_argument("--count", type=int, default=2000)
+    parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--show", type=int, default=5)
+    args = parser.parse_args()
+    ours_command, other_command = shlex.split(args.ours), shlex.split(args.other)
+
+    rng = random.Random(args.seed)
+    generator = Generator(rng)
+    classes = collections.Counter()
+    kinds = collections.Counter()
+    examples = collections.defaultdict(list)
+    position_agree = 0
+    seen = set()
+    while sum(classes.values()) < args.count:
+        text = generator.text()
+        if text in seen:
+            continue
+        seen.add(text)
+        ours, other = run(ours_command, text), run(other_command, text)
+        verdict = compare(ours, other)
+        classes[verdict] += 1
+        kinds[kind(other)] += 1
+        if verdict == "same-syntax":
+            a, b = SYNTAX_ERROR.match(ours[1]), SYNTAX_ERROR.match(other[1])
+            if a.groups()[1:] == b.groups()[1:]:
+                position_agree += 1
+        if verdict not in ("same", "same-syntax") and len(examples[verdict]) < args.show:
+            examples[verdict].append((text, ours, other))
+
+    total = sum(classes.values())
+    agreed = classes["same"] + classes["same-syntax"]
+    print(f"texts: {total}; outcomes of the other probe: {dict(kinds)}")
+    print(f"agreement: {agreed}/{total} = {100.0 * agreed / total:.2f}%")
+    if classes["same-syntax"]:
+        print(f"syntax errors on both sides with other wording: {classes['same-syntax']}, "
+              f"same position: {position_agree}")
+    for verdict, count in sorted(classes.items()):
+        print(f"  {verdict}: {count}")
+    for verdict, cases in sorted(examples.items()):
+        print(f"\n== {verdict}")
+        for text, ours, other in cases:
+            print(f"  text:  {text!r}")
+            print(f"  ours:  {ours[0]} {ours[1]}")
+            print(f"  other: {other[0]} {other[1]}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,89 @@
+// The bounds on nesting and on alias growth, and texts far past them.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "yaml/frontmatter_yaml.hpp"
+
+namespace zav {
+namespace {
+
+constexpr const char* TOO_DEEP = "invalid YAML frontmatter: frontmatter nesting is too deep";
+constexpr const char* TOO_LARGE =
+    "invalid YAML frontmatter: frontmatter is too large after alias expansion";
+
+std::string repeat(std::string_view piece, std::size_t times) {
+  std::string text;
+  text.reserve(piece.size() * times);
+  for (std::size_t i = 0; i < times; ++i) text.append(piece);
+  return text;
+}
+
+// `depth` block mappings, one inside the other, around a scalar.
+std::string nested_mappings(std::size_t depth) {
+  std::string text;
+  for (std::size_t i = 0; i < depth; ++i) text += std::string(i, ' ') + "k:\n";
+  return text + std::string(depth, ' ') + "v";
+}
+
+// An anchored value of `anchored` nested lists, and an alias to it inside
+// `open` collections (the root mapping included).
+std::string alias_at_depth(std::size_t anchored, std::size_t open) {
+  std::string text = "a: &a " + repeat("[", anchored) + repeat("]", anchored) + "\nb:\n";
+  for (std::size_t i = 1; i < open; ++i) text += std::string(i, ' ') + "k:\n";
+  return text + std::string(open, ' ') + "*a";
+}
+
+// An anchored list of 999 scalars (1 000 nodes) and `aliases` aliases to it.
+std::string copies(std::size_t aliases) {
+  std::string items = "v" + repeat(",v", 998);
+  std::string refs = aliases == 0 ? "" : "*x" + repeat(",*x", aliases - 1);
+  return "a: &x [" + items + "]\nb: [" + refs + "]";
+}
+
+TEST(FrontmatterBounds, NestingPast1000CollectionsIsTooDeep) {
+  EXPECT_TRUE(parse_frontmatter(nested_mappings(1000)).has_value());
+  EXPECT_EQ(parse_frontmatter(nested_mappings(1001)).error(), TOO_DEEP);
+  // An alias counts the collections of its copy.
+  EXPECT_TRUE(parse_frontmatter(alias_at_depth(200, 800)).has_value());
+  EXPECT_EQ(parse_frontmatter(alias_at_depth(200, 801)).error(), TOO_DEEP);
+  EXPECT_TRUE(parse_frontmatter(alias_at_depth(0, 999)).has_value());
+}
+
+TEST(FrontmatterBounds, CopiesPastAMillionNodesAreTooLarge) {
+  // The anchor's own copy counts too: 1 000 copies of 1 000 nodes.
+  EXPECT_TRUE(parse_frontmatter(copies(999)).has_value());
+  EXPECT_EQ(parse_frontmatter(copies(1000)).error(), TOO_LARGE);
+}
+
+TEST(FrontmatterBounds, HostileTextsEndWithTheBoundMessages) {
+  std::string laughs = "a: &a [x,x,x,x,x,x,x,x,x,x]";
+  for (int i = 1; i <= 12; ++i) {
+    std::string name = "n" + std::to_string(i);
+    std::string prev = i == 1 ? "a" : "n" + std::to_string(i - 1);
+    laughs += "\n" + name + ": &" + name + " [*" + prev + repeat(",*" + prev, 9) + "]";
+  }
+  EXPECT_EQ(parse_frontmatter(laughs).error(), TOO_LARGE);
+  EXPECT_EQ(parse_frontmatter("a:\n" + repeat("- ", 100000) + "x").error(), TOO_DEEP);
+  EXPECT_EQ(parse_frontmatter("a: " + repeat("[", 100000) + repeat("]", 100000)).error(),
+            "invalid YAML frontmatter: recursion limit exceeded at byte 258 line 1 column 259");
+  EXPECT_EQ(parse_frontmatter("a: " + repeat("{a: ", 256) + repeat("}", 256)).error(),
+            "invalid YAML frontmatter: recursion limit exceeded at byte 1023 line 1 column 1024");
+  EXPECT_TRUE(parse_frontmatter("a: " + repeat("[", 255) + repeat("]", 255)).has_value());
+}
+
+TEST(FrontmatterBounds, NestingTooDeepEndsTheParse) {
+  // The text after the bound is not read: its syntax error is not reported,
+  // and an earlier receiver error stays the message.
+  EXPECT_EQ(parse_frontmatter(repeat("- ", 1001) + "x\n]").error(), TOO_DEEP);
+  EXPECT_EQ(parse_frontmatter("z: 1\nz: 2\nb:\n" + repeat("- ", 1001) + "x\n]").error(),
+            "invalid YAML frontmatter: duplicated key in mapping: z");
+  // Too many copies is a receiver error: the parser reads on.
+  auto after_copies = parse_frontmatter(copies(1000) + "\n]");
+  ASSERT_FALSE(after_copies);
+  EXPECT_NE(after_copies.error(), TOO_LARGE);
+  EXPECT_NE(after_copies.error().find(" at byte "), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zav

@@ -1,0 +1,305 @@
+// The YAML text of a frontmatter block as a frontmatter map: values,
+// receiver messages, syntax errors with their positions, the rules added to
+// the parser's own, and what is mended where the parser misreads a text.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "yaml/canonical_json.hpp"
+#include "yaml/frontmatter_yaml.hpp"
+
+namespace zav {
+namespace {
+
+// The canonical JSON of the map, or the message.
+std::string outcome(std::string_view yaml) {
+  auto map = parse_frontmatter(yaml);
+  if (!map) return map.error();
+  std::string json;
+  write_canonical_json(*map, json);
+  return json;
+}
+
+// An expected outcome is the JSON or the message, or "SYNTAX" for a syntax
+// error whose description is the parser's own, followed by its position
+// when that is pinned down.
+struct Case {
+  std::string yaml;
+  std::string expected;
+};
+
+constexpr std::string_view SYNTAX = "SYNTAX";
+constexpr std::string_view PREFIX = "invalid YAML frontmatter: ";
+
+void expect_outcomes(const std::vector<Case>& cases) {
+  for (const auto& c : cases) {
+    std::string got = outcome(c.yaml);
+    if (!c.expected.starts_with(SYNTAX)) {
+      EXPECT_EQ(got, c.expected) << "YAML: " << c.yaml;
+      continue;
+    }
+    EXPECT_TRUE(got.starts_with(PREFIX)) << "YAML: " << c.yaml << "\ngot: " << got;
+    EXPECT_NE(got.find(" at byte "), std::string::npos) << "YAML: " << c.yaml << "\ngot: " << got;
+    std::string_view position = std::string_view(c.expected).substr(SYNTAX.size());
+    EXPECT_TRUE(got.ends_with(position)) << "YAML: " << c.yaml << "\ngot: " << got;
+  }
+}
+
+TEST(FrontmatterYaml, BuildsMapsOfTextAndNull) {
+  expect_outcomes({
+      // empty text
+      {"", R"({})"},
+      // comments only
+      {"# one\n# two", R"({})"},
+      // lone tilde
+      {"~", R"({})"},
+      // lone null
+      {"null", R"({})"},
+      // empty flow mapping
+      {"{}", R"({})"},
+      // keys in byte order
+      {"b: 1\na: 2\nA: 3", R"({"A":"3","a":"2","b":"1"})"},
+      // scalars stay text
+      {"n: 1.50\nb: yes\nd: 2024-01-31\nf: false\ni: 0x1F",
+       R"({"b":"yes","d":"2024-01-31","f":"false","i":"0x1F","n":"1.50"})"},
+      // key without value
+      {"a:\nb: 1", R"({"a":null,"b":"1"})"},
+      // literal block scalar
+      {"text: |\n  a\n  b\nnext: 1", R"({"next":"1","text":"a\nb\n"})"},
+      // quoted empty key
+      {"'': 1", R"({"":"1"})"},
+      // merge then override
+      {"base: &b {x: 1, y: 2}\nm:\n  <<: *b\n  x: 3",
+       R"({"base":{"x":"1","y":"2"},"m":{"x":"3","y":"2"}})"},
+      // override then merge
+      {"base: &b {x: 1, y: 2}\nm:\n  x: 3\n  <<: *b",
+       R"({"base":{"x":"1","y":"2"},"m":{"x":"3","y":"2"}})"},
+      // earlier merged map wins
+      {"m:\n  <<: [{a: 1}, {a: 2, b: 2}]", R"({"m":{"a":"1","b":"2"}})"},
+      // empty merge list
+      {"m:\n  <<: []\n  k: v", R"({"m":{"k":"v"}})"},
+      // quoted merge key
+      {"m:\n  '<<': {a: 1}\n  \"<<\": {b: 2}", R"({"m":{"a":"1","b":"2"}})"},
+      // two merges
+      {"m:\n  <<: {a: 1}\n  <<: {a: 2, b: 2}", R"({"m":{"a":"1","b":"2"}})"},
+      // alias copies a list
+      {"a: &l [1, 2]\nb: *l", R"({"a":["1","2"],"b":["1","2"]})"},
+      // anchor defined again
+      {"a: &x 1\nb: *x\nc: &x 2\nd: *x", R"({"a":"1","b":"1","c":"2","d":"2"})"},
+      // document end only
+      {"a: 1\n...", R"({"a":"1"})"},
+      // null tag
+      {"a: !!null text", R"({"a":null})"},
+      // null tag on quoted
+      {"a: !!null 'x'", R"({"a":null})"},
+      // string tag on plain null
+      {"a: !!str ~", R"({"a":null})"},
+      // int tag
+      {"a: !!int 1", R"({"a":"1"})"},
+      // set tag
+      {"s: !!set {x, y}", R"({"s":{"x":null,"y":null}})"},
+      // verbatim null tag
+      {"a: !<tag:yaml.org,2002:null> x", R"({"a":"x"})"},
+      // null tag through directive
+      {"%TAG !e! tag:yaml.org,2002:\n---\na: !e!null x", R"({"a":null})"},
+      // secondary handle bound elsewhere
+      {"%TAG !! tag:example.com,2000:\n---\na: !!null x", R"({"a":"x"})"},
+      // percent-encoded null tag
+      {"a: !!nu%6Cl x", R"({"a":null})"},
+      // null capitalisations
+      {"a: Null\nb: NULL\nc: nULL\nd: None\ne: \"null\"",
+       R"({"a":null,"b":null,"c":"nULL","d":"None","e":"null"})"},
+      // crlf mapping
+      {"a: 1\r\nb: |\r\n  x\r\n  y\r\nc: 2", R"({"a":"1","b":"x\ny\n","c":"2"})"},
+      // unicode keys order
+      {"\xF0\x9F\x98\x80"
+       ": 1\n\xEE\x80\x80"
+       ": 2\nz: 3",
+       "{\"z\":\"3\",\"\xF0\x9F\x98\x80"
+       "\":\"1\",\"\xEE\x80\x80"
+       "\":\"2\"}"},
+      // escapes
+      {"a: \"\\x41\\u00e9\\t\\n\\\\\\\"\\0\\/\"",
+       "{\"a\":\"A\xC3\xA9"
+       "\\t\\n\\\\\\\"\\u0000/\"}"},
+      // single quote escape
+      {"a: 'it''s'", R"({"a":"it's"})"},
+      // folded scalar
+      {"a: >\n  one\n  two\n\n  three", R"({"a":"one two\nthree\n"})"},
+      // nested flow
+      {"a: {b: [c, {d: e}], f: ~}", R"({"a":{"b":["c",{"d":"e"}],"f":null}})"},
+      // multi-line plain
+      {"a: one\n  two\n  three", R"({"a":"one two three"})"},
+      // explicit key
+      {"? a\n: b", R"({"a":"b"})"},
+      // anchored merge with nested map
+      {"base: &b\n  x: {deep: 1}\nm:\n  <<: *b\n  y: 2",
+       R"({"base":{"x":{"deep":"1"}},"m":{"x":{"deep":"1"},"y":"2"}})"},
+      // indentless sequence value
+      {"a:\n- x\n- y", R"({"a":["x","y"]})"},
+      // tab then space after colon
+      {"a:\t b", R"({"a":"b"})"},
+      // tab after colon before quote
+      {"a:\t'x'", R"({"a":"x"})"},
+      // astral escape
+      {"a: \"\\U0001F600\"",
+       "{\"a\":\"\xF0\x9F\x98\x80"
+       "\"}"},
+      // non-specific tag
+      {"a: ! x", R"({"a":"x"})"},
+      // empty verbatim tag
+      {"a: !<> x", R"({"a":"x"})"},
+      // unknown directive then document
+      {"%FOO bar\n---\na: 1", R"({"a":"1"})"},
+  });
+}
+
+TEST(FrontmatterYaml, ReportsWhatTheMapCannotHold) {
+  expect_outcomes({
+      // quoted null root
+      {"'null'", R"(frontmatter must be a YAML mapping)"},
+      // flow list root
+      {"[a, b]", R"(frontmatter must be a YAML mapping)"},
+      // plain text root
+      {"just text", R"(frontmatter must be a YAML mapping)"},
+      // duplicated key
+      {"a: 1\na: 2", R"(invalid YAML frontmatter: duplicated key in mapping: a)"},
+      // tilde key
+      {"~: 1", R"(invalid YAML frontmatter: frontmatter keys must be strings)"},
+      // null key
+      {"null: 1", R"(invalid YAML frontmatter: frontmatter keys must be strings)"},
+      // empty key
+      {": 1", R"(invalid YAML frontmatter: frontmatter keys must be strings)"},
+      // list key
+      {"[a]: 1", R"(invalid YAML frontmatter: frontmatter keys must be strings)"},
+      // map key
+      {"{a: 1}: 2", R"(invalid YAML frontmatter: frontmatter keys must be strings)"},
+      // merge list with text
+      {"m:\n  <<: [{a: 1}, text]",
+       R"(invalid YAML frontmatter: YAML merge sequence items must be mappings)"},
+      // merge text
+      {"m:\n  <<: text", R"(invalid YAML frontmatter: YAML merge value must be a mapping)"},
+      // merge without value
+      {"m:\n  <<:\n  k: v", R"(invalid YAML frontmatter: YAML merge value must be a mapping)"},
+      // alias inside its own anchor
+      {"a: &m {b: *m}", R"(invalid YAML frontmatter: frontmatter contains a cyclic YAML anchor)"},
+      // alias inside anchored list
+      {"a: &l [1, *l]", R"(invalid YAML frontmatter: frontmatter contains a cyclic YAML anchor)"},
+      // document end then mapping
+      {"a: 1\n...\nb: 2", R"(invalid YAML frontmatter: multiple documents are not supported)"},
+      // document start with content
+      {"a: 1\n--- b", R"(invalid YAML frontmatter: multiple documents are not supported)"},
+      // second document empty
+      {"a: 1\n---", R"(invalid YAML frontmatter: multiple documents are not supported)"},
+  });
+}
+
+TEST(FrontmatterYaml, ReportsSyntaxErrorsWithCharacterPositions) {
+  expect_outcomes({
+      // a tab before a block indicator in an explicit key, which the parser
+      // cannot get over, is rejected before it is parsed
+      {"? x:\t|",
+       "invalid YAML frontmatter: cannot use tab for indentation of block entry"
+       " at byte 4 line 1 column 5"},
+      {"a:\n  ? [x]: \t- b",
+       "invalid YAML frontmatter: cannot use tab for indentation of block entry at byte 12 line 2 "
+       "column 10"},
+      // syntax error wins over duplicate
+      {"a: 1\na: 2\nb: [1, 2", R"(SYNTAX at byte 18 line 4 column 1)"},
+      // second document syntax error
+      {"a: 1\n---\nb: [1", R"(SYNTAX at byte 14 line 4 column 1)"},
+      // unknown anchor
+      {"a: *x",
+       R"(invalid YAML frontmatter: while parsing node, found unknown anchor at byte 3 line 1 column 4)"},
+      // anchor from earlier document
+      {"a: &x 1\n---\nb: *x",
+       R"(invalid YAML frontmatter: while parsing node, found unknown anchor at byte 15 line 3 column 4)"},
+      // error after multibyte
+      {"\xC3\xA9"
+       ": [\n",
+       R"(SYNTAX at byte 5 line 2 column 1)"},
+      // error at end without line end
+      {"a: [1", R"(SYNTAX at byte 5 line 2 column 1)"},
+      // error with crlf
+      {"a: 1\r\nb: [\r\n", R"(SYNTAX at byte 12 line 3 column 1)"},
+      // error with lone cr
+      {"a: 1\rb: [\r", R"(SYNTAX at byte 10 line 3 column 1)"},
+      // tab after colon
+      {"a:\tb",
+       R"(invalid YAML frontmatter: ':' must be followed by a valid YAML whitespace at byte 3 line 1 column 4)"},
+      // tab after colon in flow
+      {"{a:\tb}",
+       R"(invalid YAML frontmatter: ':' must be followed by a valid YAML whitespace at byte 4 line 1 column 5)"},
+      // surrogate pair escape
+      {"a: \"\\ud83d\\ude00\"",
+       R"(invalid YAML frontmatter: while parsing a quoted scalar, found invalid Unicode character escape code at byte 3 line 1 column 4)"},
+      // lone surrogate escape
+      {"a: \"\\ud800\"", R"(SYNTAX at byte 3 line 1 column 4)"},
+      // escape above U+10FFFF
+      {"a: \"\\U00110000\"", R"(SYNTAX at byte 3 line 1 column 4)"},
+      // empty secondary tag
+      {"a: !! x",
+       R"(invalid YAML frontmatter: while parsing a tag, did not find expected tag URI at byte 3 line 1 column 4)"},
+      // bang in tag suffix
+      {"a: !!str! x",
+       R"(invalid YAML frontmatter: while scanning a tag, did not find expected whitespace or line break at byte 3 line 1 column 4)"},
+      // undeclared named handle
+      {"a: !e!x y", R"(SYNTAX at byte 3 line 1 column 4)"},
+      // directive without document start
+      {"%YAML 1.2\na: 1",
+       R"(invalid YAML frontmatter: did not find expected <document start> at byte 10 line 2 column 1)"},
+      // unknown directive without document start
+      {"%FOO bar\na: 1",
+       R"(invalid YAML frontmatter: did not find expected <document start> at byte 9 line 2 column 1)"},
+      // directive inside document
+      {"a: 1\n%FOO bar",
+       R"(invalid YAML frontmatter: missing explicit document end marker before directive at byte 5 line 2 column 1)"},
+      // bad directive name
+      {"%x: 1",
+       R"(invalid YAML frontmatter: while scanning a directive, found unexpected non-alphabetical character at byte 1 line 1 column 2)"},
+      // value not indented
+      {"a:\nx", R"(SYNTAX)"},
+      // entry not indented
+      {"-\nx", R"(SYNTAX)"},
+  });
+}
+
+// The parser misreads empty block scalars nested in collections, empty
+// entries of sequences that are not indented, and folded scalars with a
+// more indented line after an empty one; the text is read again with the
+// node spelled so that it reads it right.
+TEST(FrontmatterYaml, MendsWhatTheParserMisreads) {
+  expect_outcomes({
+      // empty block scalar before sibling
+      {"a:\n  b: |\n  c: x", R"({"a":{"b":"","c":"x"}})"},
+      // empty block scalar in sequence
+      {"a:\n  - |\n  - x", R"({"a":["","x"]})"},
+      // empty keep block scalar before sibling
+      {"a:\n  b: |+\n\n  c: x", R"({"a":{"b":"\n","c":"x"}})"},
+      // empty block scalar with comment
+      {"a:\n  b: |  # c\n  c: x", R"({"a":{"b":"","c":"x"}})"},
+      // empty block scalar at end
+      {"d: |", R"({"d":""})"},
+      // empty block scalar in a list at the end: clip keeps no line feed
+      {"x:\n  - >\n", R"({"x":[""]})"},
+      // keep block scalar at end
+      {"b: |+\n  note", R"({"b":"note\n"})"},
+      // clip block scalar at end
+      {"b: |\n  note", R"({"b":"note\n"})"},
+      // empty indentless entry
+      {"a:\n-\n- x", R"({"a":[null,"x"]})"},
+      // empty indentless entry at end
+      {"a:\n- x\n-", R"({"a":["x",null]})"},
+      // empty indentless entry with comment
+      {"a:\n- # c\n- x", R"({"a":[null,"x"]})"},
+      // empty indentless entry before key
+      {"a:\n-\nb: 1", R"({"a":[null],"b":"1"})"},
+      // folded more-indented after empty line
+      {"b: >\n  y\n\n   a b", R"({"b":"y\n\n a b\n"})"},
+  });
+}
+
+}  // namespace
+}  // namespace zav

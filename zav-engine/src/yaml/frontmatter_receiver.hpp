@@ -1,0 +1,83 @@
+// Builds frontmatter values from YAML parser events: anchors, alias copies,
+// "<<" merges, duplicate keys, and the bounds on nesting and alias growth.
+#pragma once
+
+#include <cstdint>
+#include <expected>
+#include <optional>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <variant>
+#include <vector>
+
+#include "yaml/json_value.hpp"
+#include "yaml/yaml_events.hpp"
+
+namespace zav {
+
+// The copy of a finished anchored node, with its size for the bounds.
+struct AnchoredValue {
+  JsonValue value;
+  JsonValueShape shape;
+};
+
+using AnchorTable = std::unordered_map<std::uint64_t, AnchoredValue>;
+
+// The two kinds of an open YAML collection.
+struct SequenceFrame {
+  JsonList items;
+  std::uint64_t anchor_id = 0;
+};
+
+struct MappingFrame {
+  std::optional<std::string> pending_key;
+  JsonMap entries;
+  std::set<std::string, std::less<>> merged_keys;  // keys that only a merge supplied
+  std::uint64_t anchor_id = 0;
+};
+
+// One open YAML collection.
+struct CollectionFrame {
+  using Sequence = SequenceFrame;
+  using Mapping = MappingFrame;
+  std::variant<Sequence, Mapping> kind;
+};
+
+// The items of a "<<" list as maps, or the message for an item that is not one.
+std::expected<std::vector<JsonMap>, std::string> collect_merge_maps(JsonList list);
+
+class FrontmatterReceiver final : public YamlEventReceiver {
+ public:
+  // Returns false when the open collections nest too deep: the rest of the
+  // text must not be read.
+  bool on_event(const YamlEvent& event) override;
+  void restart() override { *this = FrontmatterReceiver(); }
+
+  // Places a finished node into the innermost open collection, or as a root.
+  void insert_node(JsonValue value, std::uint64_t anchor_id);
+
+  // Stores `message` as the error, replacing any, and yields nothing to merge.
+  std::vector<JsonMap> record_merge_error(std::string message);
+
+  const std::optional<std::string>& error() const { return error_; }
+  std::vector<JsonValue>& document_roots() { return document_roots_; }
+
+ private:
+  void fail(std::string message);
+  void on_collection_end();
+  void on_alias(std::uint64_t anchor_id);
+  void insert_into_mapping(CollectionFrame::Mapping& mapping, JsonValue value);
+  void merge(CollectionFrame::Mapping& mapping, JsonValue value);
+  // Counts `nodes` more copied nodes; false (and the error) past the bound.
+  bool count_copied_nodes(std::size_t nodes);
+
+  std::vector<JsonValue> document_roots_;
+  std::vector<CollectionFrame> stack_;
+  std::optional<std::string> error_;
+  AnchorTable anchors_;
+  std::size_t copied_nodes_ = 0;      // nodes made for anchors and aliases
+  std::size_t open_collections_ = 0;  // counted from the events, also after an error
+};
+
+}  // namespace zav

@@ -1,0 +1,510 @@
+#include "yaml/yaml_events.hpp"
+
+#include <libfyaml.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+#include <variant>
+
+#include "yaml/collection_layout.hpp"
+#include "yaml/yaml_source.hpp"
+
+namespace zav {
+namespace {
+
+// The text may be rewritten this many times before it is given up; each
+// rewrite reads the text once more.
+constexpr std::size_t MAX_REWRITES = 100;
+
+struct SyntaxError {
+  std::string description;
+  std::size_t offset;  // in the text that the parser read
+};
+
+// The text must be changed and read again: the parser misreads a node
+// there, and the change makes it read the node right. `piece` is inserted
+// at `offset`, or replaces the character there; `unfold` marks a folded
+// block scalar whose header became a literal one, to be folded here.
+struct Rewrite {
+  std::size_t offset;
+  std::string_view piece;
+  bool replace = false;
+  bool unfold = false;
+};
+
+struct StreamRead {};   // every event was handed over
+struct ReadStopped {};  // the receiver asked to stop
+
+using PassOutcome = std::variant<StreamRead, ReadStopped, SyntaxError, Rewrite>;
+
+struct ParserDeleter {
+  void operator()(fy_parser* parser) const { fy_parser_destroy(parser); }
+};
+struct DiagDeleter {
+  void operator()(fy_diag* diag) const { fy_diag_destroy(diag); }
+};
+
+// Frees one event of the parser when it goes out of scope.
+class EventPtr {
+ public:
+  EventPtr(fy_parser* parser, fy_event* event) : parser_(parser), event_(event) {}
+  EventPtr(const EventPtr&) = delete;
+  EventPtr& operator=(const EventPtr&) = delete;
+  ~EventPtr() { fy_parser_event_free(parser_, event_); }
+
+ private:
+  fy_parser* parser_;
+  fy_event* event_;
+};
+
+std::string_view token_text(fy_token* token) {
+  std::size_t length = 0;
+  const char* text = token != nullptr ? fy_token_get_text(token, &length) : nullptr;
+  return text != nullptr ? std::string_view(text, length) : std::string_view();
+}
+
+std::size_t token_start(fy_token* token) {
+  const fy_mark* mark = token != nullptr ? fy_token_start_mark(token) : nullptr;
+  return mark != nullptr ? mark->input_pos : 0;
+}
+
+std::size_t token_end(fy_token* token) {
+  const fy_mark* mark = token != nullptr ? fy_token_end_mark(token) : nullptr;
+  return mark != nullptr ? mark->input_pos : 0;
+}
+
+ScalarStyle scalar_style(fy_token* token) {
+  switch (fy_token_scalar_style(token)) {
+    case FYSS_SINGLE_QUOTED:
+      return ScalarStyle::SingleQuoted;
+    case FYSS_DOUBLE_QUOTED:
+      return ScalarStyle::DoubleQuoted;
+    case FYSS_LITERAL:
+      return ScalarStyle::Literal;
+    case FYSS_FOLDED:
+      return ScalarStyle::Folded;
+    default:
+      return ScalarStyle::Plain;
+  }
+}
+
+// The first error that the parser collected, or a plain description at the
+// end of the text when it collected none.
+SyntaxError collected_error(fy_diag* diag, std::string_view text) {
+  void* iterator = nullptr;
+  while (fy_diag_error* error = fy_diag_errors_iterate(diag, &iterator)) {
+    if (error->type != FYET_ERROR) continue;
+    std::string description = error->msg != nullptr ? error->msg : "invalid YAML";
+    std::size_t offset = error->fyt != nullptr ? token_start(error->fyt)
+                                               : yaml_offset_of(text, error->line, error->column);
+    // The parser places errors of a quoted scalar after its opening quote;
+    // they are reported at the quote.
+    if (description.find("quoted scalar") != std::string::npos && offset > 0 &&
+        offset <= text.size() && (text[offset - 1] == '"' || text[offset - 1] == '\'')) {
+      --offset;
+    }
+    return {std::move(description), offset};
+  }
+  return {"unsupported YAML stream", text.size()};
+}
+
+// One reading of the text by the parser: its events, translated, go to the
+// receiver. Anchors are numbered, aliases and tags resolved, and the rules
+// that the parser leaves out are checked here.
+class EventPass {
+ public:
+  // `unfolded` holds the original offsets of folded headers that the text
+  // now spells as literal ones.
+  EventPass(const PatchedText& source, const std::set<std::size_t>& unfolded,
+            YamlEventReceiver& receiver)
+      : source_(source),
+        text_(source.text()),
+        unfolded_(unfolded),
+        receiver_(receiver),
+        layout_(text_) {}
+
+  PassOutcome run() {
+    fy_diag_cfg diag_config;
+    fy_diag_cfg_default(&diag_config);
+    diag_config.fp = nullptr;
+    diag_config.output_fn = [](fy_diag*, void*, const char*, std::size_t) {};
+    std::unique_ptr<fy_diag, DiagDeleter> diag(fy_diag_create(&diag_config));
+    if (diag == nullptr) return SyntaxError{"cannot start the YAML parser", 0};
+    fy_diag_set_collect_errors(diag.get(), true);
+
+    fy_parse_cfg config{};
+    config.flags = static_cast<fy_parse_cfg_flags>(FYPCF_QUIET | FYPCF_COLLECT_DIAG);
+    config.diag = diag.get();
+    std::unique_ptr<fy_parser, ParserDeleter> parser(fy_parser_create(&config));
+    const char* data = text_.empty() ? "" : text_.data();  // never a null pointer
+    if (parser == nullptr || fy_parser_set_string(parser.get(), data, text_.size()) != 0) {
+      return SyntaxError{"cannot start the YAML parser", 0};
+    }
+    parser_ = parser.get();
+
+    for (;;) {
+      fy_event* raw = fy_parser_parse(parser_);
+      if (raw == nullptr || (raw->type == FYET_STREAM_END && fy_parser_get_stream_error(parser_))) {
+        EventPtr owned(parser_, raw);
+        return parser_error(collected_error(diag.get(), text_));
+      }
+      EventPtr owned(parser_, raw);
+      if (auto problem = check_directives(diag.get(), raw)) return *problem;
+      YamlEvent event;
+      if (auto problem = translate(raw, event)) return *problem;
+      if (!receiver_.on_event(event)) return ReadStopped{};
+      if (event.type == YamlEventType::StreamEnd) return StreamRead{};
+    }
+  }
+
+ private:
+  using Problem = std::optional<PassOutcome>;
+
+  static Problem layout_problem(std::optional<LayoutError> error) {
+    if (!error) return std::nullopt;
+    return SyntaxError{error->description, error->offset};
+  }
+
+  // The parser rejects an empty entry of a block sequence that is not
+  // indented under its mapping key ("a:\n-\n"); "~" is the same null.
+  PassOutcome parser_error(SyntaxError error) const {
+    if (error.description != "did not find expected node content" || !layout_.in_block_sequence()) {
+      return error;
+    }
+    auto dash = find_empty_entry(text_, last_event_end_);
+    if (!dash || *dash >= error.offset) return error;
+    return Rewrite{*dash + 1, " ~"};
+  }
+
+  // The parser skips a directive that it does not know, even in the middle
+  // of a document; its warning shows where one stood.
+  Problem check_directives(fy_diag* diag, fy_event* raw) {
+    for (;;) {
+      void* next = diag_cursor_;
+      fy_diag_error* entry = fy_diag_errors_iterate(diag, &next);
+      if (entry == nullptr) return std::nullopt;
+      diag_cursor_ = next;
+      if (entry->type != FYET_WARNING || entry->fyt == nullptr || entry->msg == nullptr ||
+          std::string_view(entry->msg) != "Unsupported directive") {
+        continue;
+      }
+      std::size_t name = token_start(entry->fyt);
+      std::size_t percent = name > 0 && text_[name - 1] == '%' ? name - 1 : name;
+      if (auto error = check_directive_name(text_, percent + 1)) {
+        return SyntaxError{error->description, error->offset};
+      }
+      fy_token* end_marker =
+          raw->type == FYET_DOCUMENT_END ? raw->document_end.document_end : nullptr;
+      bool ended = end_marker != nullptr && token_start(end_marker) < percent;
+      if (document_open_ && !ended) {
+        return SyntaxError{"missing explicit document end marker before directive", percent};
+      }
+      directive_pending_ = true;
+    }
+  }
+
+  Problem translate(fy_event* raw, YamlEvent& event) {
+    Problem problem;
+    switch (raw->type) {
+      case FYET_STREAM_START:
+        event.type = YamlEventType::StreamStart;
+        break;
+      case FYET_STREAM_END:
+        event.type = YamlEventType::StreamEnd;
+        break;
+      case FYET_DOCUMENT_START:
+        event.type = YamlEventType::DocumentStart;
+        anchor_names_.clear();  // names do not carry over into the next document
+        problem = check_document_start(raw);
+        document_open_ = true;
+        directive_pending_ = false;
+        break;
+      case FYET_DOCUMENT_END:
+        event.type = YamlEventType::DocumentEnd;
+        document_open_ = false;
+        break;
+      case FYET_SCALAR:
+        problem = translate_scalar(raw, event);
+        break;
+      case FYET_SEQUENCE_START:
+      case FYET_MAPPING_START:
+        problem = open_collection(raw, event);
+        break;
+      case FYET_SEQUENCE_END:
+      case FYET_MAPPING_END:
+        event.type =
+            raw->type == FYET_SEQUENCE_END ? YamlEventType::SequenceEnd : YamlEventType::MappingEnd;
+        layout_.end_collection();
+        break;
+      case FYET_ALIAS:
+        problem = translate_alias(raw, event);
+        break;
+      default:
+        break;
+    }
+    if (!problem && raw->type != FYET_ALIAS) problem = translate_properties(raw, event);
+    note_event_end(raw, event);
+    return problem;
+  }
+
+  // Where the source of the event ends (an empty node ends with its
+  // properties).
+  void note_event_end(fy_event* raw, const YamlEvent& event) {
+    if (const fy_mark* end = fy_event_end_mark(raw)) {
+      last_event_end_ = end->input_pos;
+      // A quoted scalar's token ends before its closing quote.
+      bool quoted =
+          event.type == YamlEventType::Scalar &&
+          (event.style == ScalarStyle::SingleQuoted || event.style == ScalarStyle::DoubleQuoted);
+      if (quoted && last_event_end_ < text_.size()) ++last_event_end_;
+    }
+    if (raw->type == FYET_ALIAS) return;
+    if (fy_token* anchor = fy_event_get_anchor_token(raw)) {
+      last_event_end_ = std::max(last_event_end_, token_end(anchor));
+    }
+    if (fy_token* tag = fy_event_get_tag_token(raw)) {
+      last_event_end_ = std::max(last_event_end_, token_end(tag));
+    }
+  }
+
+  // Directives must be followed by an explicit "---".
+  Problem check_document_start(fy_event* raw) const {
+    fy_document_state* state = raw->document_start.document_state;
+    if (!raw->document_start.implicit) return std::nullopt;
+    bool directives =
+        directive_pending_ || (state != nullptr && (fy_document_state_version_explicit(state) ||
+                                                    fy_document_state_tags_explicit(state)));
+    if (!directives) return std::nullopt;
+    return SyntaxError{"did not find expected <document start>", first_content_line_start(text_)};
+  }
+
+  // Where a node begins: its first property, else its content.
+  std::size_t node_start(fy_event* raw, std::size_t content) const {
+    std::size_t start = content;
+    if (fy_token* anchor = fy_event_get_anchor_token(raw)) {
+      std::size_t at = token_start(anchor);
+      start = std::min(start, at > 0 && text_[at - 1] == '&' ? at - 1 : at);
+    }
+    if (fy_token* tag = fy_event_get_tag_token(raw)) start = std::min(start, token_start(tag));
+    return start;
+  }
+
+  Problem translate_scalar(fy_event* raw, YamlEvent& event) {
+    fy_token* value = raw->scalar.value;
+    event.type = YamlEventType::Scalar;
+    event.text = token_text(value);
+    event.style = scalar_style(value);
+    std::size_t start = token_start(value);
+    Problem problem;
+    switch (event.style) {
+      case ScalarStyle::Plain:
+        if (!event.text.empty() && follows_colon_and_tab(text_, start)) {
+          return SyntaxError{"':' must be followed by a valid YAML whitespace", start};
+        }
+        if (token_end(value) > start) {
+          problem =
+              layout_problem(layout_.begin_node(NodeKind::Scalar, node_start(raw, start), start));
+        }
+        break;
+      case ScalarStyle::SingleQuoted:
+      case ScalarStyle::DoubleQuoted: {
+        std::size_t quote = start > 0 ? start - 1 : start;
+        if (event.style == ScalarStyle::DoubleQuoted && has_invalid_unicode_escape(text_, start)) {
+          return SyntaxError{
+              "while parsing a quoted scalar, found invalid Unicode character escape code", quote};
+        }
+        problem =
+            layout_problem(layout_.begin_node(NodeKind::Scalar, node_start(raw, quote), quote));
+        break;
+      }
+      case ScalarStyle::Literal:
+      case ScalarStyle::Folded:
+        problem = check_block_scalar(raw, event);
+        break;
+    }
+    layout_.end_scalar();
+    return problem;
+  }
+
+  // The '|' or '>' of a block scalar's header.
+  std::optional<std::size_t> block_indicator(fy_event* raw) const {
+    std::size_t from = last_event_end_;
+    if (fy_token* anchor = fy_event_get_anchor_token(raw)) from = std::max(from, token_end(anchor));
+    if (fy_token* tag = fy_event_get_tag_token(raw)) from = std::max(from, token_end(tag));
+    auto indicator = find_block_scalar_indicator(text_, from);
+    if (indicator && *indicator >= token_start(raw->scalar.value)) return std::nullopt;
+    return indicator;
+  }
+
+  // Mends what the parser gets wrong about block scalars. An empty one with
+  // no indentation indicator, nested in a block collection, takes the
+  // collection's next line as its content: the header is given an indicator.
+  // A folded one loses a line break before a more indented line that follows
+  // an empty line: it is read as a literal one and folded here. And a stray
+  // NUL may end one without content lines.
+  Problem check_block_scalar(fy_event* raw, YamlEvent& event) {
+    fy_token* value = raw->scalar.value;
+    std::size_t content = token_start(value);
+    std::size_t end = std::max(content, token_end(value));
+    auto line = first_content_line(text_, content, end);
+    if (line && layout_.in_block_collection() && line->indentation <= layout_.innermost_column()) {
+      auto indicator = block_indicator(raw);
+      if (!indicator || has_indentation_indicator(text_, *indicator)) {
+        return SyntaxError{"unsupported block scalar indentation", line->offset};
+      }
+      return Rewrite{*indicator + 1, "1"};
+    }
+    if (event.style == ScalarStyle::Literal && !unfolded_.empty()) {
+      auto indicator = block_indicator(raw);
+      if (indicator && unfolded_.contains(source_.original_offset(*indicator))) {
+        scratch_ = fold_block_lines(event.text);
+        event.text = scratch_;
+        event.style = ScalarStyle::Folded;
+        return std::nullopt;
+      }
+    }
+    // Block scalars have no escapes: a NUL that the source does not hold is
+    // the parser's.
+    if (event.text.find('\0') != std::string_view::npos &&
+        text_.substr(content, end - content).find('\0') == std::string_view::npos) {
+      if (line && event.style == ScalarStyle::Folded) {
+        auto indicator = block_indicator(raw);
+        if (!indicator) return SyntaxError{"unsupported block scalar", content};
+        return Rewrite{*indicator, "|", true, true};
+      }
+      if (line) return SyntaxError{"unsupported block scalar", content};
+      scratch_.assign(event.text);
+      std::erase(scratch_, '\0');
+      event.text = scratch_;
+    }
+    return std::nullopt;
+  }
+
+  Problem open_collection(fy_event* raw, YamlEvent& event) {
+    bool sequence = raw->type == FYET_SEQUENCE_START;
+    event.type = sequence ? YamlEventType::SequenceStart : YamlEventType::MappingStart;
+    fy_token* start =
+        sequence ? raw->sequence_start.sequence_start : raw->mapping_start.mapping_start;
+    std::size_t offset = token_start(start);
+    NodeKind kind = sequence ? NodeKind::BlockSequence : NodeKind::BlockMapping;
+    fy_token_type type = start != nullptr ? fy_token_get_type(start) : FYTT_NONE;
+    if (type == FYTT_FLOW_SEQUENCE_START || type == FYTT_FLOW_MAPPING_START) {
+      bool bracket = offset < text_.size() && (text_[offset] == '[' || text_[offset] == '{');
+      kind = bracket ? NodeKind::FlowCollection : NodeKind::FlowPair;
+    }
+    return layout_problem(layout_.begin_node(kind, node_start(raw, offset), offset));
+  }
+
+  Problem translate_alias(fy_event* raw, YamlEvent& event) {
+    event.type = YamlEventType::Alias;
+    // The alias token starts after its "*".
+    std::size_t offset = token_start(raw->alias.anchor);
+    if (offset > 0 && offset <= text_.size() && text_[offset - 1] == '*') --offset;
+    auto found = anchor_names_.find(token_text(raw->alias.anchor));
+    if (found == anchor_names_.end()) {
+      return SyntaxError{"while parsing node, found unknown anchor", offset};
+    }
+    event.anchor_id = found->second;
+    Problem problem = layout_problem(layout_.begin_node(NodeKind::Scalar, offset, offset));
+    layout_.end_scalar();
+    return problem;
+  }
+
+  Problem translate_properties(fy_event* raw, YamlEvent& event) {
+    if (fy_token* anchor = fy_event_get_anchor_token(raw)) {
+      event.anchor_id = ++last_anchor_id_;
+      anchor_names_.insert_or_assign(std::string(token_text(anchor)), event.anchor_id);
+    }
+    fy_token* tag = fy_event_get_tag_token(raw);
+    if (tag == nullptr) return std::nullopt;
+    std::size_t handle_length = 0, suffix_length = 0;
+    const char* handle_text = fy_tag_token_handle(tag, &handle_length);
+    const char* suffix_text = fy_tag_token_suffix(tag, &suffix_length);
+    std::string_view handle(handle_text != nullptr ? handle_text : "", handle_length);
+    std::string_view suffix(suffix_text != nullptr ? suffix_text : "", suffix_length);
+    std::size_t start = token_start(tag);
+    // "!!" or a named handle needs a suffix; "!" alone is the non-specific tag.
+    if (suffix.empty() && handle.size() > 1) {
+      return SyntaxError{"while parsing a tag, did not find expected tag URI", start};
+    }
+    if (!is_valid_shorthand_tag(text_.substr(start, token_end(tag) - start))) {
+      return SyntaxError{"while scanning a tag, did not find expected whitespace or line break",
+                         start};
+    }
+    event.tag = YamlTag{resolve_handle(handle), std::string(suffix)};
+    return std::nullopt;
+  }
+
+  // The prefix that the document's directives bind to `handle`; the handle
+  // itself when none does (a verbatim tag has an empty handle).
+  std::string resolve_handle(std::string_view handle) const {
+    if (handle.empty()) return {};
+    fy_document_state* state = fy_parser_get_document_state(parser_);
+    void* iterator = nullptr;
+    while (state != nullptr) {
+      const fy_tag* directive = fy_document_state_tag_directive_iterate(state, &iterator);
+      if (directive == nullptr) break;
+      if (directive->handle != nullptr && directive->prefix != nullptr &&
+          handle == directive->handle) {
+        return directive->prefix;
+      }
+    }
+    return std::string(handle);
+  }
+
+  const PatchedText& source_;
+  std::string_view text_;
+  const std::set<std::size_t>& unfolded_;
+  YamlEventReceiver& receiver_;
+  CollectionLayout layout_;
+  fy_parser* parser_ = nullptr;
+  std::map<std::string, std::uint64_t, std::less<>> anchor_names_;
+  std::uint64_t last_anchor_id_ = 0;
+  std::size_t last_event_end_ = 0;
+  std::string scratch_;             // a scalar text that had to be mended
+  void* diag_cursor_ = nullptr;     // the last diagnostic looked at
+  bool document_open_ = false;      // between a document's start and end
+  bool directive_pending_ = false;  // a skipped directive awaits its document
+};
+
+}  // namespace
+
+std::expected<void, std::string> read_yaml_events(std::string_view text,
+                                                  YamlEventReceiver& receiver) {
+  // The parser fails on such a tab and then crashes when it is destroyed:
+  // the text is rejected before it reaches the parser, with its message.
+  if (auto tab = find_tab_before_indicator_in_explicit_key(text)) {
+    return std::unexpected("cannot use tab for indentation of block entry" +
+                           yaml_position_text(text, *tab));
+  }
+  PatchedText source(text);
+  // The end of the text ends its last line, as the line end that the
+  // frontmatter split removed did.
+  if (!text.empty() && text.back() != '\n' && text.back() != '\r') source.insert(text.size(), "\n");
+  std::set<std::size_t> unfolded;
+  for (std::size_t rewrites = 0;; ++rewrites) {
+    PassOutcome outcome = EventPass(source, unfolded, receiver).run();
+    if (auto* rewrite = std::get_if<Rewrite>(&outcome)) {
+      if (rewrites < MAX_REWRITES) {
+        if (rewrite->unfold) unfolded.insert(source.original_offset(rewrite->offset));
+        if (rewrite->replace) {
+          source.replace(rewrite->offset, rewrite->piece.front());
+        } else {
+          source.insert(rewrite->offset, rewrite->piece);
+        }
+        receiver.restart();
+        continue;
+      }
+      outcome = SyntaxError{"too many empty nodes", rewrite->offset};
+    }
+    if (auto* error = std::get_if<SyntaxError>(&outcome)) {
+      return std::unexpected(error->description +
+                             yaml_position_text(text, source.original_offset(error->offset)));
+    }
+    return {};
+  }
+}
+
+}  // namespace zav

@@ -1,0 +1,281 @@
+#include "yaml/yaml_source.hpp"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace zav {
+namespace {
+
+bool is_continuation(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// True when the character at `pos` ends a line: a line feed, or a carriage
+// return that no line feed follows.
+bool ends_line(std::string_view text, std::size_t pos) {
+  if (text[pos] == '\n') return true;
+  return text[pos] == '\r' && (pos + 1 >= text.size() || text[pos + 1] != '\n');
+}
+
+bool is_blank(char c) {
+  return c == ' ' || c == '\t';
+}
+bool is_break(char c) {
+  return c == '\n' || c == '\r';
+}
+
+std::optional<std::uint32_t> hex_value(std::string_view digits) {
+  std::uint32_t value = 0;
+  for (char c : digits) {
+    int digit = c >= '0' && c <= '9'   ? c - '0'
+                : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                       : -1;
+    if (digit < 0) return std::nullopt;
+    value = value * 16 + static_cast<std::uint32_t>(digit);
+  }
+  return value;
+}
+
+std::size_t line_end(std::string_view text, std::size_t pos) {
+  while (pos < text.size() && !is_break(text[pos])) ++pos;
+  return pos;
+}
+
+}  // namespace
+
+std::string yaml_position_text(std::string_view text, std::size_t offset) {
+  std::size_t characters = 0, line = 1, column = 1;
+  for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
+    if (is_continuation(text[i])) continue;
+    ++characters;
+    if (ends_line(text, i)) {
+      ++line;
+      column = 1;
+    } else {
+      ++column;
+    }
+  }
+  if (offset >= text.size() && column > 1) {
+    ++line;
+    column = 1;
+  }
+  return " at byte " + std::to_string(characters) + " line " + std::to_string(line) + " column " +
+         std::to_string(column);
+}
+
+std::size_t yaml_offset_of(std::string_view text, int line, int column) {
+  std::size_t pos = 0;
+  for (int l = 1; l < line && pos < text.size(); ++pos) {
+    if (ends_line(text, pos)) ++l;
+  }
+  for (int c = 1; c < column && pos < text.size(); ++c) {
+    ++pos;
+    while (pos < text.size() && is_continuation(text[pos])) ++pos;
+  }
+  return pos;
+}
+
+bool has_invalid_unicode_escape(std::string_view text, std::size_t content) {
+  for (std::size_t i = content; i < text.size() && text[i] != '"'; ++i) {
+    if (text[i] != '\\' || i + 1 >= text.size()) continue;
+    char kind = text[++i];
+    std::size_t digits = kind == 'u' ? 4 : kind == 'U' ? 8 : 0;
+    if (digits == 0) continue;  // any other escape is one character long
+    auto value = hex_value(text.substr(i + 1, digits));
+    if (value && ((*value >= 0xD800 && *value <= 0xDFFF) || *value > 0x10FFFF)) return true;
+    i += digits;
+  }
+  return false;
+}
+
+bool follows_colon_and_tab(std::string_view text, std::size_t offset) {
+  std::size_t pos = std::min(offset, text.size());
+  std::size_t tabs = 0;
+  while (pos > 0 && text[pos - 1] == '\t') --pos, ++tabs;
+  return tabs > 0 && pos > 0 && text[pos - 1] == ':';
+}
+
+std::optional<std::size_t> find_block_scalar_indicator(std::string_view text, std::size_t from) {
+  for (std::size_t pos = from; pos < text.size();) {
+    char c = text[pos];
+    if (c == '|' || c == '>') return pos;
+    if (c == '#') {
+      pos = line_end(text, pos);
+    } else if (is_blank(c) || is_break(c) || c == ':' || c == '-' || c == '?') {
+      ++pos;
+    } else {
+      return std::nullopt;
+    }
+  }
+  return std::nullopt;
+}
+
+bool has_indentation_indicator(std::string_view text, std::size_t indicator) {
+  for (std::size_t pos = indicator + 1; pos < text.size() && pos <= indicator + 2; ++pos) {
+    if (text[pos] >= '1' && text[pos] <= '9') return true;
+  }
+  return false;
+}
+
+std::optional<IndentedLine> first_content_line(std::string_view text, std::size_t from,
+                                               std::size_t end) {
+  end = std::min(end, text.size());
+  for (std::size_t start = from; start < end;) {
+    std::size_t pos = start;
+    while (pos < end && text[pos] == ' ') ++pos;
+    if (pos >= end) break;
+    if (!is_break(text[pos])) return IndentedLine{start, pos - start};
+    start = pos + 1;
+    if (pos + 1 < text.size() && text[pos] == '\r' && text[pos + 1] == '\n') ++start;
+  }
+  return std::nullopt;
+}
+
+bool is_valid_shorthand_tag(std::string_view tag) {
+  if (tag.starts_with("!<")) return true;
+  if (tag.find_first_of(",[]{}") != std::string_view::npos) return false;
+  std::size_t second = tag.find('!', 1);
+  if (second == std::string_view::npos) return true;
+  bool named_handle = std::all_of(tag.begin() + 1, tag.begin() + second, [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
+  });
+  return named_handle && tag.find('!', second + 1) == std::string_view::npos;
+}
+
+// Skips white space, line breaks and comments from `pos`.
+std::size_t skip_separation(std::string_view text, std::size_t pos) {
+  while (pos < text.size()) {
+    if (text[pos] == '#') {
+      pos = line_end(text, pos);
+    } else if (is_blank(text[pos]) || is_break(text[pos])) {
+      ++pos;
+    } else {
+      break;
+    }
+  }
+  return pos;
+}
+
+std::optional<std::size_t> find_empty_entry(std::string_view text, std::size_t from) {
+  std::size_t dash = skip_separation(text, from);
+  if (dash >= text.size() || text[dash] != '-') return std::nullopt;
+  std::size_t pos = dash + 1;
+  while (pos < text.size() && is_blank(text[pos])) ++pos;
+  if (pos < text.size() && !is_break(text[pos]) && !(text[pos] == '#' && pos > dash + 1)) {
+    return std::nullopt;
+  }
+  return dash;
+}
+
+std::optional<SourceError> check_directive_name(std::string_view text, std::size_t name) {
+  std::size_t pos = name;
+  for (; pos < text.size() && !is_blank(text[pos]) && !is_break(text[pos]); ++pos) {
+    char c = text[pos];
+    bool word = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                c == '-' || c == '_';
+    if (!word && pos > name) {
+      return SourceError{"while scanning a directive, found unexpected non-alphabetical character",
+                         name};
+    }
+    if (!word) break;
+  }
+  if (pos == name) {
+    return SourceError{"while scanning a directive, could not find expected directive name", name};
+  }
+  return std::nullopt;
+}
+
+std::size_t first_content_line_start(std::string_view text) {
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t pos = start;
+    while (pos < text.size() && is_blank(text[pos])) ++pos;
+    if (pos < text.size() && !is_break(text[pos]) && text[pos] != '#' && text[start] != '%') {
+      return start;
+    }
+    start = line_end(text, pos);
+    if (start < text.size()) start += text.compare(start, 2, "\r\n") == 0 ? 2 : 1;
+  }
+  return text.size();
+}
+
+std::string fold_block_lines(std::string_view literal) {
+  std::size_t body_end = literal.find_last_not_of('\n');
+  if (body_end == std::string_view::npos) return std::string(literal);  // only line breaks
+  std::string_view body = literal.substr(0, body_end + 1);
+  std::string folded;
+  folded.reserve(literal.size());
+  std::size_t pos = 0;
+  while (pos < body.size() && body[pos] == '\n') folded.push_back(body[pos++]);  // leading
+  bool previous_spaced = false, first = true;
+  while (pos <= body.size()) {
+    std::size_t end = std::min(body.find('\n', pos), body.size());
+    std::string_view line = body.substr(pos, end - pos);
+    pos = end + 1;
+    if (line.empty()) continue;  // empty lines are counted below
+    bool spaced = line.front() == ' ' || line.front() == '\t';
+    if (!first) {
+      // The empty lines between this line and the one before it.
+      std::size_t breaks = 0;
+      for (std::size_t i = end - line.size(); i > 0 && body[i - 1] == '\n'; --i) ++breaks;
+      if (!previous_spaced && !spaced) {
+        folded.append(breaks == 1 ? " " : std::string(breaks - 1, '\n'));
+      } else {
+        folded.append(breaks, '\n');
+      }
+    }
+    folded.append(line);
+    previous_spaced = spaced;
+    first = false;
+  }
+  folded.append(literal.substr(body.size()));
+  return folded;
+}
+
+std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string_view text) {
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = line_end(text, start);
+    std::size_t pos = start;
+    // Indentation and block sequence entries, then "?" and a blank.
+    while (pos < end &&
+           (text[pos] == ' ' || (text[pos] == '-' && pos + 1 < end && is_blank(text[pos + 1])))) {
+      ++pos;
+    }
+    if (pos + 1 < end && text[pos] == '?' && is_blank(text[pos + 1])) {
+      for (std::size_t colon = text.find(':', pos); colon < end;
+           colon = text.find(':', colon + 1)) {
+        std::size_t after = colon + 1, tab = std::string_view::npos;
+        for (; after < end && is_blank(text[after]); ++after) {
+          if (text[after] == '\t' && tab == std::string_view::npos) tab = after;
+        }
+        if (tab != std::string_view::npos && after < end &&
+            std::string_view("|>-?").find(text[after]) != std::string_view::npos) {
+          return tab;
+        }
+      }
+    }
+    start = end + 1;
+  }
+  return std::nullopt;
+}
+
+void PatchedText::insert(std::size_t offset, std::string_view piece) {
+  offset = std::min(offset, text_.size());
+  text_.insert(offset, piece);
+  auto at = std::lower_bound(insertions_.begin(), insertions_.end(), offset,
+                             [](const Insertion& i, std::size_t o) { return i.offset < o; });
+  for (auto later = at; later != insertions_.end(); ++later) later->offset += piece.size();
+  insertions_.insert(at, Insertion{offset, piece.size()});
+}
+
+std::size_t PatchedText::original_offset(std::size_t offset) const {
+  std::size_t inserted = 0;
+  for (const Insertion& insertion : insertions_) {
+    if (insertion.offset >= offset) break;
+    // An offset inside an inserted piece stands for the place of the piece.
+    inserted += std::min(insertion.length, offset - insertion.offset);
+  }
+  return offset - inserted;
+}
+
+}  // namespace zav

@@ -1,0 +1,105 @@
+// Reading the YAML source text around parser tokens: error positions, and
+// the checks that the frontmatter layer adds to the parser's own.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zav {
+
+// " at byte <characters before offset> line <from 1> column <from 1>"; LF,
+// CR LF and a lone CR each end a line, and the end of a text whose last line
+// has no line break counts as the start of one more line.
+std::string yaml_position_text(std::string_view text, std::size_t offset);
+
+// The byte offset of a 1-based line and a 1-based column counted in characters.
+std::size_t yaml_offset_of(std::string_view text, int line, int column);
+
+// True when the double-quoted scalar whose content starts at `content` holds
+// a \u or \U escape of a surrogate or of a value above U+10FFFF.
+bool has_invalid_unicode_escape(std::string_view text, std::size_t content);
+
+// True when tabs, and nothing else, separate the ':' before `offset` from it.
+bool follows_colon_and_tab(std::string_view text, std::size_t offset);
+
+// The offset of the '|' or '>' of the block scalar header that follows
+// `from`, skipping white space, line breaks, comments and the indicators
+// ':', '-' and '?'; nothing when something else comes first.
+std::optional<std::size_t> find_block_scalar_indicator(std::string_view text, std::size_t from);
+
+// True when the block scalar header at `indicator` gives an indentation.
+bool has_indentation_indicator(std::string_view text, std::size_t indicator);
+
+// The number of spaces that start the first line at or after `from` holding
+// more than spaces, with that line's offset; nothing when no such line
+// starts before `end`.
+struct IndentedLine {
+  std::size_t offset;
+  std::size_t indentation;
+};
+std::optional<IndentedLine> first_content_line(std::string_view text, std::size_t from,
+                                               std::size_t end);
+
+// True unless a shorthand tag ("!x", "!!x", "!name!x") holds a "!" in its
+// suffix or a flow indicator; verbatim tags ("!<...>") are not checked.
+bool is_valid_shorthand_tag(std::string_view tag);
+
+// The offset of the dash of an empty block sequence entry (a "-" followed
+// on its line by nothing or a comment) that follows `from` after white
+// space, line breaks and comments only.
+std::optional<std::size_t> find_empty_entry(std::string_view text, std::size_t from);
+
+struct SourceError {
+  const char* description;
+  std::size_t offset;
+};
+
+// A directive name, which starts at `name`, is made of letters, digits, "-"
+// and "_" and is not empty.
+std::optional<SourceError> check_directive_name(std::string_view text, std::size_t name);
+
+// The start of the first line that is neither blank nor a comment nor a
+// directive.
+std::size_t first_content_line_start(std::string_view text);
+
+// The folded form of the content of a literal block scalar: a line break
+// between two lines that do not start with white space becomes a space, or
+// goes when empty lines follow it; other line breaks stay.
+std::string fold_block_lines(std::string_view literal);
+
+// The offset of a tab that stands, in a line opened by the explicit key
+// indicator "?", between a ':' and one of '|', '>', '-' or '?'.
+std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string_view text);
+
+// A text with characters inserted at some offsets, and the way back to the
+// offsets of the original.
+class PatchedText {
+ public:
+  explicit PatchedText(std::string_view original) : original_(original), text_(original) {}
+
+  std::string_view original() const { return original_; }
+  const std::string& text() const { return text_; }
+  std::size_t patches() const { return insertions_.size(); }
+
+  // Inserts `piece` at an offset of the patched text.
+  void insert(std::size_t offset, std::string_view piece);
+  // Replaces the character at an offset of the patched text.
+  void replace(std::size_t offset, char c) {
+    if (offset < text_.size()) text_[offset] = c;
+  }
+  std::size_t original_offset(std::size_t offset) const;
+
+ private:
+  struct Insertion {
+    std::size_t offset;  // in the patched text
+    std::size_t length;
+  };
+  std::string_view original_;
+  std::string text_;
+  std::vector<Insertion> insertions_;  // in offset order
+};
+
+}  // namespace zav
