@@ -5,47 +5,16 @@
 #include <iterator>
 #include <string>
 
+#include "zav/json_escape.hpp"
+
 #include "zav/engine.hpp"
 
 namespace {
 
-// Quotation mark, backslash, and the short escapes; other control characters as \u00xx.
 void append_json_string(std::string& out, std::string_view text) {
-  out += '"';
-  for (char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\b':
-        out += "\\b";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escape[8];
-          std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned char>(c));
-          out += escape;
-        } else {
-          out += c;
-        }
-    }
-  }
-  out += '"';
+  out.push_back('"');
+  zav::write_escaped_json_text(text, [&](std::string_view piece) { out.append(piece); });
+  out.push_back('"');
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <iterator>
 #include <string>
 
+#include "zav/json_escape.hpp"
+
 #include "legacy_input.hpp"
 #include "zav/text.hpp"
 
@@ -13,40 +15,7 @@ namespace {
 
 void append_json_string(std::string& out, std::string_view text) {
   out.push_back('"');
-  for (char c : text) {
-    unsigned char byte = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\b':
-        out += "\\b";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (byte < 0x20) {
-          char buffer[8];
-          std::snprintf(buffer, sizeof buffer, "\\u%04x", byte);
-          out += buffer;
-        } else {
-          out.push_back(c);
-        }
-    }
-  }
+  zav::write_escaped_json_text(text, [&](std::string_view piece) { out.append(piece); });
   out.push_back('"');
 }
 

@@ -18,7 +18,7 @@ std::string parsed_digest_text(std::string_view frontmatter_json, std::string_vi
   std::string text;
   text.reserve(frontmatter_json.size() + body.size() + 8);
   text.append("[").append(frontmatter_json).append(",");
-  write_canonical_json(JsonValue{std::string(body)}, text);
+  write_canonical_text(body, text);
   text.append("]");
   return text;
 }

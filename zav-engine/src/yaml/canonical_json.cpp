@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "zav/json_escape.hpp"
+
 namespace zav {
 namespace {
 
@@ -33,33 +35,6 @@ bool is_continuation(unsigned char byte) {
   return (byte & 0xC0) == 0x80;
 }
 
-// The characters with a two-character escape, and the letter of each.
-constexpr std::string_view SHORT_ESCAPED = "\"\\\b\t\n\f\r";
-constexpr std::string_view SHORT_ESCAPES = "\"\\btnfr";
-
-void write_text(std::string_view text, std::string& out) {
-  constexpr std::string_view HEX_DIGITS = "0123456789abcdef";
-  out.push_back('"');
-  std::size_t run = 0;  // start of the bytes not yet copied
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    auto c = static_cast<unsigned char>(text[i]);
-    if (c >= 0x20 && c != '"' && c != '\\') continue;
-    out.append(text.substr(run, i - run));
-    run = i + 1;
-    out.push_back('\\');
-    std::size_t escape = SHORT_ESCAPED.find(static_cast<char>(c));
-    if (escape != std::string_view::npos) {
-      out.push_back(SHORT_ESCAPES[escape]);
-    } else {
-      out.append("u00");
-      out.push_back(HEX_DIGITS[c >> 4]);
-      out.push_back(HEX_DIGITS[c & 0x0F]);
-    }
-  }
-  out.append(text.substr(run));
-  out.push_back('"');
-}
-
 // One open list or map of the writer: its items (a map's members already in
 // canonical order) and how many have been written.
 struct OpenCollection {
@@ -83,7 +58,7 @@ std::vector<Member> sorted_members(const JsonMap& map) {
 // its own stack, so nesting costs no native stack).
 void begin_value(const JsonValue& value, std::string& out, std::vector<OpenCollection>& open) {
   if (const auto* text = value.as_text()) {
-    write_text(*text, out);
+    write_canonical_text(*text, out);
   } else if (const auto* list = value.as_list()) {
     out.push_back('[');
     open.push_back(OpenCollection{list, {}, 0});
@@ -110,7 +85,7 @@ void write_open_collections(std::vector<OpenCollection>& open, std::string& out)
       item = &(*top.list)[top.written];
     } else {
       Member member = top.members[top.written];
-      write_text(member->first, out);
+      write_canonical_text(member->first, out);
       out.push_back(':');
       item = &member->second;
     }
@@ -120,6 +95,12 @@ void write_open_collections(std::vector<OpenCollection>& open, std::string& out)
 }
 
 }  // namespace
+
+void write_canonical_text(std::string_view text, std::string& out) {
+  out.push_back('"');
+  write_escaped_json_text(text, [&](std::string_view piece) { out.append(piece); });
+  out.push_back('"');
+}
 
 bool compare_canonical_keys(std::string_view a, std::string_view b) {
   auto [a_end, b_end] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
