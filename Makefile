@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 PACKAGES := cmake g++ make pkg-config libgtest-dev libfyaml-dev libcmark-dev libre2-dev libssl-dev
 
-.PHONY: all deps build test demo clean
+.PHONY: all deps build test demo fuzz clean
 
 all: build
 
@@ -30,5 +30,12 @@ test: build
 demo: build
 	@./$(BUILD)/front-end/zav-parser __engine-load examples/bundle && echo
 
+# libFuzzer needs clang; Debian 12's clang-19 reads our C++23.
+fuzz:
+	@$(MAKE) --no-print-directory deps PACKAGES="clang-19 libclang-rt-19-dev $(PACKAGES)"
+	cmake -S . -B build-fuzz -DZAV_FUZZ=ON -DZAV_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++-19
+	cmake --build build-fuzz -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD) build-sanitize
+	rm -rf $(BUILD) build-sanitize build-fuzz

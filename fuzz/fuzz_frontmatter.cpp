@@ -1,0 +1,21 @@
+// YAML frontmatter of any bytes that are UTF-8: a map or a message, never a
+// crash, and a map always writes as canonical JSON.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "yaml/canonical_json.hpp"
+#include "yaml/frontmatter_yaml.hpp"
+#include "zav/text.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::string_view text(reinterpret_cast<const char*>(data), size);
+  if (!zav::is_valid_utf8(text)) return -1;
+  auto map = zav::parse_frontmatter(text);
+  if (map) {
+    std::string json;
+    zav::write_canonical_json(*map, json);
+  }
+  return 0;
+}

@@ -1,0 +1,17 @@
+// The facts input reader on any UTF-8 input: documents or one message that
+// ends in a position, never a crash.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "legacy_input.hpp"
+#include "zav/text.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::string_view text(reinterpret_cast<const char*>(data), size);
+  if (!zav::is_valid_utf8(text)) return -1;
+  auto legacy = zav::parse_legacy(text);
+  if (!legacy && legacy.error().find(" at line ") == std::string::npos) std::abort();
+  return 0;
+}
