@@ -1,5 +1,8 @@
 #include "legacy_scan.hpp"
 
+#include <cstdint>
+#include <cstring>
+
 #include <algorithm>
 
 namespace zav {
@@ -78,7 +81,26 @@ ScanError Scanner::error_after_next(std::string_view message) const {
   return ScanError{std::string(message), std::min(index_ + 1, input_.size())};
 }
 
+namespace {
+
+// True when one of the eight bytes of `word` is '"', '\\' or below 0x20.
+bool has_string_stop(std::uint64_t word) {
+  constexpr std::uint64_t ONES = 0x0101010101010101ULL, HIGHS = 0x8080808080808080ULL;
+  auto has_zero_byte = [](std::uint64_t v) { return ((v - ONES) & ~v & HIGHS) != 0; };
+  bool below_space = ((word - ONES * 0x20) & ~word & HIGHS) != 0;
+  return below_space || has_zero_byte(word ^ (ONES * '"')) || has_zero_byte(word ^ (ONES * '\\'));
+}
+
+}  // namespace
+
+// Skips eight bytes at a time while none of them can end the run.
 bool Scanner::find_string_stop() {
+  while (input_.size() - index_ >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, input_.data() + index_, 8);
+    if (has_string_stop(word)) break;
+    index_ += 8;
+  }
   while (index_ < input_.size()) {
     unsigned char c = static_cast<unsigned char>(input_[index_]);
     if (c == '"' || c == '\\' || c < 0x20) return true;
@@ -87,8 +109,29 @@ bool Scanner::find_string_stop() {
   return false;
 }
 
+std::size_t Scanner::raw_string_length() const {
+  std::size_t at = index_;
+  while (at < input_.size()) {
+    if (input_.size() - at >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, input_.data() + at, 8);
+      if (!has_string_stop(word)) {
+        at += 8;
+        continue;
+      }
+    }
+    char c = input_[at];
+    if (c == '"') break;
+    at += c == '\\' ? 2 : 1;
+  }
+  return std::min(at, input_.size()) - index_;
+}
+
 ScanStatus Scanner::read_string(std::string& out) {
   out.clear();
+  // The decoded text is never longer than the written one: one allocation
+  // of the right size, not a doubling string.
+  out.reserve(raw_string_length());
   for (;;) {
     std::size_t run_start = index_;
     bool stopped = find_string_stop();

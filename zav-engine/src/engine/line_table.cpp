@@ -1,24 +1,40 @@
 #include "engine/line_table.hpp"
 
 #include <algorithm>
+#include <cstring>
 
 namespace zav {
 
+namespace {
+
+// The offset of the first `c` at or after `from`, or `text.size()`.
+std::size_t find_byte(std::string_view text, std::size_t from, char c) {
+  const void* found = std::memchr(text.data() + from, c, text.size() - from);
+  return found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data())
+                          : text.size();
+}
+
+}  // namespace
+
+// Line ends and NULs are found with memchr, which scans many bytes at a time;
+// the next LF and CR are remembered so that no byte is scanned twice.
 LineTable::LineTable(std::string_view text) : text_(text) {
   std::size_t pos = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
-  std::size_t line_start = pos;
-  while (pos < text.size()) {
-    char c = text[pos];
-    if (c == '\n' || c == '\r') {
-      starts_.push_back(line_start);
-      pos += (c == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ? 2 : 1;
-      line_start = pos;
-      continue;
-    }
-    if (c == '\0') nuls_.push_back(pos);
-    ++pos;
+  for (std::size_t nul = find_byte(text, pos, '\0'); nul < text.size();
+       nul = find_byte(text, nul + 1, '\0')) {
+    nuls_.push_back(nul);
   }
-  if (line_start < text.size()) starts_.push_back(line_start);
+  std::size_t next_lf = find_byte(text, pos, '\n');
+  std::size_t next_cr = find_byte(text, pos, '\r');
+  while (pos < text.size()) {
+    starts_.push_back(pos);
+    std::size_t line_end = std::min(next_lf, next_cr);
+    if (line_end == text.size()) break;
+    pos = line_end + 1;
+    if (line_end == next_cr && pos < text.size() && text[pos] == '\n') ++pos;
+    if (next_lf < pos) next_lf = find_byte(text, pos, '\n');
+    if (next_cr < pos) next_cr = find_byte(text, pos, '\r');
+  }
 }
 
 std::size_t LineTable::start(std::size_t line) const {

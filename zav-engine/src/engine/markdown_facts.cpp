@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/cmark_arena.hpp"
 #include "engine/container_prefix.hpp"
 #include "engine/heading_text.hpp"
 #include "engine/inline_subject.hpp"
@@ -34,7 +35,8 @@ using Document = std::unique_ptr<cmark_node, NodeFree>;
 // block is closed by a line of its own: cmark then ends a heading underlined with "=" or "-" on
 // the line after its underline, and an ATX heading on its own line.
 Document parse(std::string_view text) {
-  std::unique_ptr<cmark_parser, ParserFree> parser(cmark_parser_new(CMARK_OPT_DEFAULT));
+  std::unique_ptr<cmark_parser, ParserFree> parser(
+      cmark_parser_new_with_mem(CMARK_OPT_DEFAULT, cmark_arena_memory()));
   cmark_parser_feed(parser.get(), text.data(), text.size());
   cmark_parser_feed(parser.get(), "\n\n", 2);
   return Document(cmark_parser_finish(parser.get()));
@@ -204,6 +206,7 @@ class FactsCollector {
 // cmark ends the process when it runs out of memory; running out while copying facts out ends
 // it too, since a partial result would pass for the whole.
 MarkdownFacts collect_facts(std::string_view text) noexcept {
+  CmarkArenaScope arena;
   return FactsCollector(text).collect();
 }
 
