@@ -18,7 +18,9 @@ class JsonWriter {
 
   void piece(std::string_view bytes) {
     if (failure_) return;
-    if (auto written = stream_.write(bytes); !written) failure_ = written.error();
+    if (auto written = stream_.write_without_line_feed(bytes); !written) {
+      failure_ = written.error();
+    }
   }
   void unsigned_integer(std::uint64_t value);
   void boolean(bool value) { piece(value ? "true" : "false"); }

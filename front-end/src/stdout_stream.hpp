@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <expected>
 #include <mutex>
 #include <string_view>
@@ -29,6 +30,16 @@ class OutputStream {
   // descriptor, even when the buffer was empty. A piece holding a line feed
   // sends everything up to its last line feed at once.
   WriteResult write(std::string_view piece);
+  // The same for a piece that holds no line feed, as every piece of a JSON
+  // document: the common case is one copy into the buffer.
+  WriteResult write_without_line_feed(std::string_view piece) {
+    if (piece.size() < BUFFER_SIZE && piece.size() <= BUFFER_SIZE - used_) {
+      std::memcpy(buffer_.data() + used_, piece.data(), piece.size());
+      used_ += piece.size();
+      return {};
+    }
+    return append(piece);
+  }
   WriteResult flush();
 
   std::size_t buffered() const { return used_; }

@@ -13,7 +13,7 @@ namespace {
 
 // The concepts by the path key of their file; a later concept with an equal
 // path replaces an earlier one.
-using ConceptIndex = std::unordered_map<std::string, std::string>;
+using ConceptIndex = std::unordered_map<std::string, std::string, TextHash, std::equal_to<>>;
 
 ConceptIndex build_concept_index(std::string_view root, const std::vector<Concept>& concepts) {
   ConceptIndex index;
@@ -86,15 +86,23 @@ std::string normalize_lexically(std::string_view path) {
   return normalized.empty() ? std::string("/") : normalized;
 }
 
+// True when the key `target` names `root_key` or lies below it.
+bool key_within(std::string_view target, std::string_view root_key) {
+  if (root_key == "/") return true;
+  return target.starts_with(root_key) &&
+         (target.size() == root_key.size() || target[root_key.size()] == '/');
+}
+
 std::string_view last_piece(std::string_view path) {
   std::size_t slash = path.rfind('/');
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-}  // namespace
-
-std::optional<std::string> resolve_link_target(std::string_view root, std::string_view source_path,
-                                               std::string_view destination) {
+// The target of `destination` written in a file of `source_directory`, both
+// already in their key form; `root_key` is the root's key.
+std::optional<std::string> resolve_from(std::string_view root_key,
+                                        std::string_view source_directory,
+                                        std::string_view destination) {
   std::string_view path_part = destination.substr(0, destination.find_first_of("?#"));
   if (path_part.empty() || !is_markdown_target(path_part)) return std::nullopt;
   if (path_part.starts_with("//") || has_scheme(path_part)) return std::nullopt;
@@ -105,37 +113,49 @@ std::optional<std::string> resolve_link_target(std::string_view root, std::strin
   if (decoded.starts_with('/')) {
     std::string_view rest = decoded;
     while (rest.starts_with('/')) rest.remove_prefix(1);
-    joined = join_path(root, rest);
+    joined = join_path(root_key, rest);
   } else {
-    joined = join_path(parent_directory(source_path), decoded);
+    joined = join_path(source_directory, decoded);
   }
   std::string target = normalize_lexically(joined);
-  if (!path_within(target, root)) return std::nullopt;
+  if (!key_within(target, root_key)) return std::nullopt;
   return target;
 }
 
+}  // namespace
+
+std::optional<std::string> resolve_link_target(std::string_view root, std::string_view source_path,
+                                               std::string_view destination) {
+  return resolve_from(path_key(root), parent_directory(source_path), destination);
+}
+
 void resolve_local_links(std::string_view root, const std::vector<Concept>& concepts,
-                         const std::vector<LinkSource>& link_sources, const KnownPaths& known_paths,
+                         std::vector<LinkSource>& link_sources, const KnownPaths& known_paths,
                          std::vector<Link>& links, std::vector<Diagnostic>& diagnostics) {
   if (concepts.empty()) return;
   ConceptIndex index = build_concept_index(root, concepts);
+  std::string root_key = path_key(root);
+  std::size_t destinations = 0;
+  for (const LinkSource& source : link_sources) destinations += source.facts.links.size();
+  links.reserve(links.size() + destinations);
   for (std::size_t i = 0; i < link_sources.size(); ++i) {
-    const LinkSource& source = link_sources[i];
+    LinkSource& source = link_sources[i];
     std::string source_id(logical_key(bundle_relative_path(root, source.absolute_path)));
-    for (const std::string& destination : source.facts.links) {
-      std::optional<std::string> target =
-          resolve_link_target(root, source.absolute_path, destination);
+    std::string source_directory = parent_directory(source.absolute_path);
+    for (std::string& destination : source.facts.links) {
+      std::optional<std::string> target = resolve_from(root_key, source_directory, destination);
       if (!target) continue;
-      Link link{source_id, destination, std::nullopt, known_paths.contains(*target), "body"};
+      Link link{source_id, std::move(destination), std::nullopt, known_paths.contains(*target),
+                "body"};
       if (link.exists && !is_reserved_file_name(last_piece(*target))) {
-        if (auto found = index.find(path_key(*target)); found != index.end()) {
+        if (auto found = index.find(*target); found != index.end()) {
           link.target_id = found->second;
         }
       }
       if (!link.exists) {
-        diagnostics.push_back(
-            Diagnostic::new_(catalogue::ZAV101, catalogue::WARNING, concepts[i].path,
-                             std::string(catalogue::UNRESOLVED_LINK_PREFIX).append(destination)));
+        diagnostics.push_back(Diagnostic::new_(
+            catalogue::ZAV101, catalogue::WARNING, concepts[i].path,
+            std::string(catalogue::UNRESOLVED_LINK_PREFIX).append(link.raw_target)));
       }
       links.push_back(std::move(link));
     }

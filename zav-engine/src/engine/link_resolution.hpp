@@ -11,8 +11,9 @@
 
 namespace zav {
 
+// Consumes the link sources: their destinations move into the Link records.
 void resolve_local_links(std::string_view root, const std::vector<Concept>& concepts,
-                         const std::vector<LinkSource>& link_sources, const KnownPaths& known_paths,
+                         std::vector<LinkSource>& link_sources, const KnownPaths& known_paths,
                          std::vector<Link>& links, std::vector<Diagnostic>& diagnostics);
 
 // The normalised absolute target of `destination` written in the file at

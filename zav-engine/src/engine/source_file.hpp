@@ -30,6 +30,14 @@ struct LinkSource {
   MarkdownFacts facts;
 };
 
+// Hashes std::string and std::string_view alike, so look-ups need no copy.
+struct TextHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view text) const {
+    return std::hash<std::string_view>{}(text);
+  }
+};
+
 // Every discovered Markdown file, compared piece by piece.
 class KnownPaths {
  public:
@@ -37,7 +45,7 @@ class KnownPaths {
   bool contains(std::string_view path) const;
 
  private:
-  std::unordered_set<std::string> keys_;
+  std::unordered_set<std::string, TextHash, std::equal_to<>> keys_;
 };
 
 }  // namespace zav
