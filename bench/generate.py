@@ -98,7 +98,7 @@ def make_bundle(root, files, seed):
     for i in range(5):
         write(os.path.join(root, "bad", "latin1-%d.md" % i), b"---\ntype: \xe9\n---\n", "wb")
         write(os.path.join(root, "bad", "nofront-%d.md" % i), "just text\n")
-        write(os.path.join(root, "bad", "yaml-%d.md" % i), "---\na: [\n---\n")
+        write(os.path.join(root, "bad", "yaml-%d.md" % i), "---\na: 1\na: 2\n---\n")
         locked = os.path.join(root, "bad", "locked-%d.md" % i)
         write(locked, "---\ntype: x\n---\n")
         os.chmod(locked, 0)

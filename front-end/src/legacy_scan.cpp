@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "zav/json_escape.hpp"
+
 namespace zav {
 
 namespace {
@@ -81,24 +83,12 @@ ScanError Scanner::error_after_next(std::string_view message) const {
   return ScanError{std::string(message), std::min(index_ + 1, input_.size())};
 }
 
-namespace {
-
-// True when one of the eight bytes of `word` is '"', '\\' or below 0x20.
-bool has_string_stop(std::uint64_t word) {
-  constexpr std::uint64_t ONES = 0x0101010101010101ULL, HIGHS = 0x8080808080808080ULL;
-  auto has_zero_byte = [](std::uint64_t v) { return ((v - ONES) & ~v & HIGHS) != 0; };
-  bool below_space = ((word - ONES * 0x20) & ~word & HIGHS) != 0;
-  return below_space || has_zero_byte(word ^ (ONES * '"')) || has_zero_byte(word ^ (ONES * '\\'));
-}
-
-}  // namespace
-
 // Skips eight bytes at a time while none of them can end the run.
 bool Scanner::find_string_stop() {
   while (input_.size() - index_ >= 8) {
     std::uint64_t word;
     std::memcpy(&word, input_.data() + index_, 8);
-    if (has_string_stop(word)) break;
+    if (word_needs_escape(word)) break;
     index_ += 8;
   }
   while (index_ < input_.size()) {
@@ -115,7 +105,7 @@ std::size_t Scanner::raw_string_length() const {
     if (input_.size() - at >= 8) {
       std::uint64_t word;
       std::memcpy(&word, input_.data() + at, 8);
-      if (!has_string_stop(word)) {
+      if (!word_needs_escape(word)) {
         at += 8;
         continue;
       }

@@ -67,7 +67,13 @@ void check_concept_file(const SourceFile& file, std::vector<Concept>& concepts,
                         std::vector<LinkSource>& link_sources,
                         std::vector<Diagnostic>& diagnostics) {
   const std::string& content = std::get<std::string>(file.content);
-  std::string normalized = normalize_line_ends(content);
+  // Most files have no carriage return, and then need no normalised copy.
+  std::string normalized_copy;
+  std::string_view normalized = content;
+  if (content.find('\r') != std::string::npos) {
+    normalized_copy = normalize_line_ends(content);
+    normalized = normalized_copy;
+  }
   auto fail = [&](std::string message) {
     diagnostics.push_back(Diagnostic::new_(catalogue::ZAV001, catalogue::ERROR, file.relative_path,
                                            std::move(message)));

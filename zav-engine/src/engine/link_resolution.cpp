@@ -71,19 +71,25 @@ std::string parent_directory(std::string_view path) {
   return parent.empty() ? std::string("/") : parent;
 }
 
-// Resolves "." and ".." lexically; ".." at "/" stays at "/".
-std::string normalize_lexically(std::string_view path) {
-  std::vector<std::string_view> kept;
-  for (std::string_view piece : path_pieces(path)) {
+// `relative` taken piece by piece onto the directory key `base`: "." and
+// empty pieces do nothing, ".." removes the last piece (and stays at "/").
+// The result is a key: "/" and the pieces, with no trailing "/".
+std::string normalize_onto(std::string_view base, std::string_view relative) {
+  std::string normalized(base == "/" ? std::string_view() : base);
+  normalized.reserve(base.size() + relative.size() + 1);
+  std::size_t pos = 0;
+  while (pos <= relative.size()) {
+    std::size_t end = std::min(relative.find('/', pos), relative.size());
+    std::string_view piece = relative.substr(pos, end - pos);
     if (piece == "..") {
-      if (!kept.empty()) kept.pop_back();
-    } else {
-      kept.push_back(piece);
+      normalized.resize(normalized.rfind('/') == std::string::npos ? 0 : normalized.rfind('/'));
+    } else if (!piece.empty() && piece != ".") {
+      normalized.append("/").append(piece);
     }
+    pos = end + 1;
   }
-  std::string normalized;
-  for (std::string_view piece : kept) normalized.append("/").append(piece);
-  return normalized.empty() ? std::string("/") : normalized;
+  if (normalized.empty()) normalized.push_back('/');
+  return normalized;
 }
 
 // True when the key `target` names `root_key` or lies below it.
@@ -106,18 +112,16 @@ std::optional<std::string> resolve_from(std::string_view root_key,
   std::string_view path_part = destination.substr(0, destination.find_first_of("?#"));
   if (path_part.empty() || !is_markdown_target(path_part)) return std::nullopt;
   if (path_part.starts_with("//") || has_scheme(path_part)) return std::nullopt;
-  std::string decoded = percent_decode(path_part);
-  if (!is_valid_utf8(decoded)) return std::nullopt;
-
-  std::string joined;
-  if (decoded.starts_with('/')) {
-    std::string_view rest = decoded;
-    while (rest.starts_with('/')) rest.remove_prefix(1);
-    joined = join_path(root_key, rest);
-  } else {
-    joined = join_path(source_directory, decoded);
+  // Without a "%" the text is already its own decoding, and valid UTF-8.
+  std::string decoded_bytes;
+  std::string_view decoded = path_part;
+  if (path_part.find('%') != std::string_view::npos) {
+    decoded_bytes = percent_decode(path_part);
+    if (!is_valid_utf8(decoded_bytes)) return std::nullopt;
+    decoded = decoded_bytes;
   }
-  std::string target = normalize_lexically(joined);
+  std::string target = decoded.starts_with('/') ? normalize_onto(root_key, decoded)
+                                                : normalize_onto(source_directory, decoded);
   if (!key_within(target, root_key)) return std::nullopt;
   return target;
 }
@@ -145,7 +149,7 @@ void resolve_local_links(std::string_view root, const std::vector<Concept>& conc
     for (std::string& destination : source.facts.links) {
       std::optional<std::string> target = resolve_from(root_key, source_directory, destination);
       if (!target) continue;
-      Link link{source_id, std::move(destination), std::nullopt, known_paths.contains(*target),
+      Link link{source_id, std::move(destination), std::nullopt, known_paths.contains_key(*target),
                 "body"};
       if (link.exists && !is_reserved_file_name(last_piece(*target))) {
         if (auto found = index.find(*target); found != index.end()) {

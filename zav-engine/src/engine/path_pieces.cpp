@@ -43,13 +43,6 @@ std::string path_key(std::string_view path) {
   return key;
 }
 
-bool is_path_key(std::string_view path) {
-  if (path == "/") return true;
-  if (!path.starts_with('/') || path.ends_with('/')) return false;
-  return path.find("//") == std::string_view::npos && path.find("/./") == std::string_view::npos &&
-         !path.ends_with("/.");
-}
-
 bool paths_equal(std::string_view a, std::string_view b) {
   return path_pieces(a) == path_pieces(b);
 }

@@ -15,9 +15,6 @@ std::vector<std::string_view> path_pieces(std::string_view path);
 // are equal piece by piece, so it serves as a set or map key.
 std::string path_key(std::string_view path);
 
-// True when `path` is its own key: "/" or "/" before each piece.
-bool is_path_key(std::string_view path);
-
 bool paths_equal(std::string_view a, std::string_view b);
 
 // True when `dir`'s pieces are a leading part of `path`'s pieces.
