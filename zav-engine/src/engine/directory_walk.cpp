@@ -51,9 +51,9 @@ class DirectoryHandle {
   DIR* dir_;
 };
 
-// The entries of one directory in listing order, "." and ".." left out. The
-// directory is closed again before this returns, so that no descriptor stays
-// open while the walk goes deeper.
+// The subdirectories and Markdown candidates of one directory, in listing
+// order. The directory is closed again before this returns, so that no
+// descriptor stays open while the walk goes deeper.
 std::expected<std::vector<Entry>, std::string> list_directory(const std::string& path) {
   // O_NOFOLLOW: a directory that was swapped for a link is not entered.
   int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -93,6 +93,8 @@ std::expected<std::vector<Entry>, std::string> list_directory(const std::string&
       default:
         break;
     }
+    if (kind == EntryKind::other) continue;
+    if (kind == EntryKind::regular_file && !is_markdown_name(name)) continue;
     entries.push_back({std::string(name), kind});
   }
   return entries;
@@ -131,7 +133,7 @@ std::expected<WalkResult, std::string> walk_markdown_candidates(const std::strin
       if (entry.kind == EntryKind::directory && !is_pruned(entry.name)) {
         children.push_back(result.directories.size());
         result.directories.push_back({join_relative(relative, entry.name), index});
-      } else if (entry.kind == EntryKind::regular_file && is_markdown_name(entry.name)) {
+      } else if (entry.kind == EntryKind::regular_file) {
         result.files.push_back({join_relative(relative, entry.name), index});
       }
     }

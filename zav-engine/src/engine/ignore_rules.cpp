@@ -3,17 +3,6 @@
 #include "zav/text.hpp"
 
 namespace zav {
-namespace {
-
-bool starts_with(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
-bool ends_with(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
-}  // namespace
 
 std::expected<std::optional<IgnoreRule>, std::string> parse_ignore_line(std::string_view line) {
   // Lines are text; bytes that are not UTF-8 stand for U+FFFD.
@@ -22,37 +11,37 @@ std::expected<std::optional<IgnoreRule>, std::string> parse_ignore_line(std::str
     repaired = utf8_lossy(line);
     line = repaired;
   }
-  if (starts_with(line, "#")) return std::nullopt;
+  if (line.starts_with("#")) return std::nullopt;
   // "\ " at the end keeps a space that would otherwise be trimmed.
-  if (!ends_with(line, "\\ ")) line = trim_white_space_end(line);
+  if (!line.ends_with("\\ ")) line = trim_white_space_end(line);
   if (line.empty()) return std::nullopt;
 
   IgnoreRule rule;
   rule.pattern = std::string(line);
   bool anchored = false;
-  if (starts_with(line, "\\!") || starts_with(line, "\\#")) {
+  if (line.starts_with("\\!") || line.starts_with("\\#")) {
     line.remove_prefix(1);
   } else {
-    if (starts_with(line, "!")) {
+    if (line.starts_with("!")) {
       rule.reinclude = true;
       line.remove_prefix(1);
     }
-    if (starts_with(line, "/")) {
+    if (line.starts_with("/")) {
       anchored = true;
       line.remove_prefix(1);
     }
   }
-  if (ends_with(line, "/")) {
+  if (line.ends_with("/")) {
     rule.directory_only = true;
     line.remove_suffix(1);
-    if (ends_with(line, "\\")) line.remove_suffix(1);
+    if (line.ends_with("\\")) line.remove_suffix(1);
   }
 
   std::string glob(line);
   // Without a "/" a pattern matches a name at any depth.
   if (!anchored && glob.find('/') == std::string::npos && glob != "**") glob = "**/" + glob;
   // "dir/**" matches what lies below dir, not dir itself.
-  if (ends_with(glob, "/**")) glob += "/*";
+  if (glob.ends_with("/**")) glob += "/*";
 
   auto tokens = parse_glob(glob);
   if (!tokens) {
@@ -63,11 +52,11 @@ std::expected<std::optional<IgnoreRule>, std::string> parse_ignore_line(std::str
 }
 
 std::expected<IgnoreMatcher, std::string> IgnoreMatcher::build(std::vector<IgnoreRule> rules,
-                                                               std::int64_t group_memory) {
+                                                               RegexMatching matching) {
   std::vector<MatcherGlob> globs;
   globs.reserve(rules.size());
   for (const IgnoreRule& rule : rules) globs.push_back({&rule.glob, rule.directory_only});
-  auto matcher = RuleMatcher::build(globs, group_memory);
+  auto matcher = RuleMatcher::build(globs, matching);
   if (!matcher) return std::unexpected(matcher.error());
   return IgnoreMatcher(std::move(rules), std::move(*matcher));
 }

@@ -31,7 +31,7 @@ class IgnoreMatcher {
   // Fails only when the rules are too large to compile, with the message of
   // the regular-expression library.
   static std::expected<IgnoreMatcher, std::string> build(
-      std::vector<IgnoreRule> rules, std::int64_t group_memory = RuleMatcher::DEFAULT_GROUP_MEMORY);
+      std::vector<IgnoreRule> rules, RegexMatching matching = RegexMatching::sets);
 
   bool empty() const { return rules_.empty(); }
 

@@ -29,6 +29,7 @@ constexpr std::string_view FLOATING_START = "[^/]*";
 // sizes it handles quietly; each group gets memory in proportion to its size.
 constexpr std::size_t MAX_GLOB_REGEX_BYTES = 512 * 1024;
 constexpr std::size_t MAX_TOTAL_REGEX_BYTES = 8 * 1024 * 1024;
+constexpr std::int64_t BASE_MEMORY = std::int64_t{8} << 20;
 constexpr std::int64_t MEMORY_PER_REGEX_BYTE = 64;
 
 constexpr std::string_view TOO_LARGE = "pattern too large - compile failed";
@@ -104,6 +105,15 @@ struct AffixMap {
   }
 };
 
+RE2::Options regex_options(std::int64_t memory) {
+  RE2::Options options;
+  options.set_encoding(RE2::Options::EncodingLatin1);
+  options.set_dot_nl(true);
+  options.set_log_errors(false);
+  options.set_max_mem(memory);
+  return options;
+}
+
 // Expressions compiled as one RE2::Set, each anchored at both ends.
 class RegexGroup {
  public:
@@ -117,24 +127,31 @@ class RegexGroup {
     directory_only_.push_back(directory_only);
   }
 
-  std::expected<void, std::string> compile(RE2::Options options) {
+  std::expected<void, std::string> compile(bool use_set) {
     if (empty()) return {};
-    options.set_max_mem(options.max_mem() +
-                        MEMORY_PER_REGEX_BYTE * static_cast<std::int64_t>(bytes_));
-    options_ = options;
-    set_ = std::make_unique<RE2::Set>(options, RE2::ANCHOR_BOTH);
+    options_ =
+        regex_options(BASE_MEMORY + MEMORY_PER_REGEX_BYTE * static_cast<std::int64_t>(bytes_));
+    fallback_.resize(patterns_.size());
+    if (!use_set) {
+      for (std::size_t k = 0; k < patterns_.size(); ++k) {
+        fallback_[k] = std::make_unique<RE2>(patterns_[k], options_);
+        if (!fallback_[k]->ok()) return std::unexpected(fallback_[k]->error());
+      }
+      return {};
+    }
+    set_ = std::make_unique<RE2::Set>(options_, RE2::ANCHOR_BOTH);
     for (const std::string& pattern : patterns_) {
       std::string error;
       if (set_->Add(pattern, &error) < 0) return std::unexpected(error);
     }
     if (!set_->Compile()) return std::unexpected(std::string(TOO_LARGE));
-    fallback_.resize(patterns_.size());
     return {};
   }
 
   // The highest rank above `floor` whose expression matches `text`, or 0.
   Rank match(std::string_view text, bool is_directory, Rank floor) const {
     if (empty()) return 0;
+    if (!set_) return match_one_by_one(text, is_directory, floor);
     std::vector<int> hits;
     RE2::Set::ErrorInfo info{RE2::Set::kNoError};
     if (!set_->Match(re2::StringPiece(text.data(), text.size()), &hits, &info) &&
@@ -224,15 +241,6 @@ GlobTokens merge_stars(const GlobTokens& tokens) {
     merged.push_back(token);
   }
   return merged;
-}
-
-RE2::Options regex_options(std::int64_t memory) {
-  RE2::Options options;
-  options.set_encoding(RE2::Options::EncodingLatin1);
-  options.set_dot_nl(true);
-  options.set_log_errors(false);
-  options.set_max_mem(memory);
-  return options;
 }
 
 }  // namespace
@@ -334,19 +342,19 @@ struct RuleMatcher::Impl {
 };
 
 std::expected<RuleMatcher, std::string> RuleMatcher::build(std::span<const MatcherGlob> globs,
-                                                           std::int64_t group_memory) {
+                                                           RegexMatching matching) {
   try {
     auto impl = std::make_unique<Impl>();
     for (std::size_t i = 0; i < globs.size(); ++i) {
       impl->add(*globs[i].tokens, i + 1, globs[i].directory_only);
     }
     if (impl->too_large) return std::unexpected(std::string(TOO_LARGE));
-    RE2::Options options = regex_options(group_memory);
+    bool use_sets = matching == RegexMatching::sets;
     for (RegexChunk& chunk : impl->chunks) {
-      if (auto compiled = chunk.whole.compile(options); !compiled) {
+      if (auto compiled = chunk.whole.compile(use_sets); !compiled) {
         return std::unexpected(compiled.error());
       }
-      if (auto compiled = chunk.tails.compile(options); !compiled) {
+      if (auto compiled = chunk.tails.compile(use_sets); !compiled) {
         return std::unexpected(compiled.error());
       }
     }

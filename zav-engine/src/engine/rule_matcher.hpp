@@ -19,15 +19,17 @@ struct MatcherGlob {
   bool directory_only;  // counts only when a directory is tested
 };
 
+// How globs that need an expression are matched: through RE2::Set groups
+// (falling back to one expression at a time when a set's automaton runs out
+// of memory), or always one at a time, which gives the same answers.
+enum class RegexMatching { sets, one_by_one };
+
 class RuleMatcher {
  public:
-  // Memory for each compiled group of expressions (RE2's max_mem).
-  static constexpr std::int64_t DEFAULT_GROUP_MEMORY = std::int64_t{8} << 20;
-
-  // Compiles the globs. Fails only when an expression cannot be compiled,
-  // with the regular-expression library's message.
+  // Compiles the globs. Fails only when the expressions are too large to
+  // compile, with the regular-expression library's message.
   static std::expected<RuleMatcher, std::string> build(
-      std::span<const MatcherGlob> globs, std::int64_t group_memory = DEFAULT_GROUP_MEMORY);
+      std::span<const MatcherGlob> globs, RegexMatching matching = RegexMatching::sets);
 
   RuleMatcher(RuleMatcher&&) noexcept;
   RuleMatcher& operator=(RuleMatcher&&) noexcept;
