@@ -94,5 +94,57 @@ TEST(ReadPool, RunsEveryIndexOnceInPlace) {
   }
 }
 
+TEST(LoadBundle, FilesGoToTheirChecksInDiscoveryOrder) {
+  TempTree tree;
+  tree.write("a/b.md", "no frontmatter\n");
+  tree.write("a-b.md", "no frontmatter\n");
+  tree.write("Index.md", "---\ntype: x\n---\n");
+  tree.write("log.MD", "---\ntype: y\n---\n");
+  tree.write("a/b/log.md", "# Log\n");
+  tree.write("docs/index.md", "\xFF");
+  tree.write("bad.md", "---\ntype: \xFF\n---\n");
+  auto bundle = load_bundle(tree.root(), {}, 4);
+  ASSERT_TRUE(bundle) << bundle.error();
+  EXPECT_EQ(bundle->markdown_count, 7u);
+  std::vector<std::string> concepts, reserved, diagnostics;
+  for (const auto& c : bundle->concepts) concepts.push_back(c.path);
+  for (const auto& r : bundle->reserved) reserved.push_back(r.path);
+  for (const auto& d : bundle->diagnostics)
+    diagnostics.push_back(d.code + " " + d.path + " " + d.message);
+  EXPECT_EQ(concepts, (std::vector<std::string>{"Index.md", "log.MD"}));
+  EXPECT_EQ(reserved, (std::vector<std::string>{"a/b/log.md"}));
+  EXPECT_EQ(diagnostics,
+            (std::vector<std::string>{
+                "ZAV001 a-b.md concept must start with YAML frontmatter delimited by ---",
+                "ZAV001 a/b.md concept must start with YAML frontmatter delimited by ---",
+                "ZAV001 bad.md document must be valid UTF-8",
+                "ZAV003 docs/index.md document must be valid UTF-8",
+            }));
+}
+
+TEST(LoadBundle, ReadConcurrencyDoesNotChangeTheBundle) {
+  TempTree tree;
+  for (int i = 0; i < 300; ++i) {
+    std::string name = "d" + std::to_string(i % 7) + "/c" + std::to_string(i) + ".md";
+    tree.write(name, "---\ntype: t" + std::to_string(i) + "\n---\n[n](../d" +
+                         std::to_string((i + 1) % 7) + "/c" + std::to_string(i + 1) + ".md)\n");
+  }
+  tree.write("d0/index.md", "# Index\n");
+  auto one = load_bundle(tree.root(), {}, 1);
+  auto many = load_bundle(tree.root(), {}, 256);
+  ASSERT_TRUE(one && many);
+  EXPECT_EQ(one->concepts.size(), 300u);
+  EXPECT_EQ(one->links.size(), 300u);
+  EXPECT_TRUE(*one == *many);
+}
+
+TEST(LoadBundle, EmptyBundle) {
+  TempTree tree;
+  tree.write("notes.txt", "not Markdown");
+  auto bundle = load_bundle(tree.root(), {}, 256);
+  ASSERT_TRUE(bundle);
+  EXPECT_EQ(*bundle, (Bundle{tree.root(), {}, {}, {}, {}, 0}));
+}
+
 }  // namespace
 }  // namespace zav

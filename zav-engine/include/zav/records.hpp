@@ -23,6 +23,8 @@ struct Diagnostic {
                          std::string message);
   // A fixed message with severity "error".
   static Diagnostic error(std::string_view code, std::string_view path, std::string_view message);
+
+  bool operator==(const Diagnostic&) const = default;
 };
 
 // One concept file whose frontmatter block was found and converted.
@@ -37,6 +39,8 @@ struct Concept {
   std::string parsed_digest;
   std::string frontmatter_json;
   std::string body;
+
+  bool operator==(const Concept&) const = default;
 };
 
 // One readable index.md or log.md file.
@@ -44,6 +48,8 @@ struct ReservedFile {
   std::string path;
   std::string filename;
   std::string body;
+
+  bool operator==(const ReservedFile&) const = default;
 };
 
 // One local Markdown link of a concept.
@@ -53,6 +59,8 @@ struct Link {
   std::optional<std::string> target_id;
   bool exists = false;
   std::string origin;
+
+  bool operator==(const Link&) const = default;
 };
 
 // The result of one load.
@@ -63,18 +71,24 @@ struct Bundle {
   std::vector<Link> links;
   std::vector<Diagnostic> diagnostics;
   std::uint64_t markdown_count = 0;
+
+  bool operator==(const Bundle&) const = default;
 };
 
 // One heading: level 1 to 6 and its raw source text (empty when it has none).
 struct Heading {
   std::uint8_t level = 1;
   std::string text;
+
+  bool operator==(const Heading&) const = default;
 };
 
 // What one Markdown text yields: link destinations and headings, in document order.
 struct MarkdownFacts {
   std::vector<std::string> links;
   std::vector<Heading> headings;
+
+  bool operator==(const MarkdownFacts&) const = default;
 };
 
 }  // namespace zav
