@@ -31,8 +31,8 @@ def concept(body, front="type: note\n"):
 
 def many_megabytes(root):
     """1 GB of files in one load: 1 024 files of 1 MB."""
-    block = concept("".join("line %d with [a link](c%04d.md)\n" % (i, i % 1024)
-                            for i in range(30000)))
+    block = concept("".join("line %d of a long note%s\n" % (
+        i, " with [a link](c%04d.md)" % (i % 1024) if i % 50 == 0 else "") for i in range(40000)))
     for i in range(1024):
         write(os.path.join(root, "d%02d" % (i % 32), "c%04d.md" % i), block)
 
@@ -53,16 +53,19 @@ def wide_directory(root):
 
 
 def deep_tree(root):
-    """A directory tree 10 000 levels deep, a concept at every 100th level."""
-    path = root
-    for level in range(10000):
-        path = os.path.join(path, "d")
-        try:
-            os.mkdir(path)
-        except OSError:
-            break  # the file system's own limit on path length
-        if level % 100 == 0:
-            write(os.path.join(path, "x.md"), concept("[up](../x.md)\n"))
+    """A directory tree 10 000 levels deep, a concept at every 100th level.
+    Built with relative paths, since its full paths outgrow PATH_MAX."""
+    here = os.getcwd()
+    os.chdir(root)
+    try:
+        for level in range(10000):
+            os.mkdir("d")
+            os.chdir("d")
+            if level % 100 == 0:
+                with open("x.md", "w") as out:
+                    out.write(concept("[up](../x.md)\n"))
+    finally:
+        os.chdir(here)
 
 
 def alias_bomb(root):
@@ -125,7 +128,8 @@ def run_case(program, name, root, timeout, memory_mb):
     wall = time.monotonic() - start
     lines = done.stderr.decode(errors="replace").strip().splitlines()
     peak = int(lines[-1]) // 1024 if lines and lines[-1].isdigit() else -1
-    errors = [line for line in lines[:-1]]
+    # GNU time adds a line of its own when the program fails.
+    errors = [line for line in lines[:-1] if not line.startswith("Command ")]
     if done.returncode == 0:
         try:
             document = json.loads(done.stdout)

@@ -34,9 +34,17 @@ using Document = std::unique_ptr<cmark_node, NodeFree>;
 // The text is followed by a blank line, which changes no block and no inline, so that every
 // block is closed by a line of its own: cmark then ends a heading underlined with "=" or "-" on
 // the line after its underline, and an ATX heading on its own line.
+// Small texts, nearly all of them, are parsed in the arena; a large one with
+// cmark's own allocator, which reuses what the parse frees along the way.
+constexpr std::size_t ARENA_TEXT_LIMIT = std::size_t{1} << 20;
+
+cmark_mem* parse_memory(std::string_view text) {
+  return text.size() <= ARENA_TEXT_LIMIT ? cmark_arena_memory() : cmark_get_default_mem_allocator();
+}
+
 Document parse(std::string_view text) {
   std::unique_ptr<cmark_parser, ParserFree> parser(
-      cmark_parser_new_with_mem(CMARK_OPT_DEFAULT, cmark_arena_memory()));
+      cmark_parser_new_with_mem(CMARK_OPT_DEFAULT, parse_memory(text)));
   cmark_parser_feed(parser.get(), text.data(), text.size());
   cmark_parser_feed(parser.get(), "\n\n", 2);
   return Document(cmark_parser_finish(parser.get()));
