@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "zav/json_escape.hpp"
+#include "zav/text.hpp"
 
 namespace zav {
 
@@ -21,31 +22,6 @@ constexpr std::string_view kUnpairedHigh = "unexpected end of hex escape";
 // The letters of the two-character escapes and the characters they stand for.
 constexpr std::string_view kEscapeLetters = "\"\\/bfnrt";
 constexpr std::string_view kEscapedCharacters = "\"\\/\b\f\n\r\t";
-
-int hex_value(unsigned char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-void append_utf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
 
 bool is_high_surrogate(unsigned n) {
   return n >= 0xD800 && n <= 0xDBFF;
@@ -193,7 +169,7 @@ ScanResult<unsigned> Scanner::read_hex4() {
   index_ += 4;
   unsigned value = 0;
   for (char c : digits) {
-    int digit = hex_value(static_cast<unsigned char>(c));
+    int digit = hex_digit_value(c);
     if (digit < 0) return std::unexpected(error_here(kInvalidEscape));
     value = value * 16 + static_cast<unsigned>(digit);
   }

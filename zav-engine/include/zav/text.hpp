@@ -20,6 +20,12 @@ bool is_white_space(char32_t c);
 // Decodes the character at `pos` of valid UTF-8 text; sets `length` to its size.
 char32_t decode_utf8(std::string_view text, std::size_t pos, std::size_t& length);
 
+// Appends the UTF-8 encoding of the code point `c`.
+void append_utf8(std::string& out, char32_t c);
+
+// The value of a hexadecimal digit (either case), or -1.
+int hex_digit_value(char c);
+
 // Removes White_Space characters from both ends / from the start / from the end.
 std::string_view trim_white_space(std::string_view text);
 std::string_view trim_white_space_start(std::string_view text);

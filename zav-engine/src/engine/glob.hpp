@@ -44,7 +44,4 @@ std::expected<GlobTokens, std::string> parse_glob(std::string_view pattern);
 // itself) that a whole path must match, without anchors.
 std::string glob_regex(std::span<const GlobToken> tokens);
 
-// The UTF-8 bytes of a literal character.
-void append_utf8(std::string& out, char32_t c);
-
 }  // namespace zav

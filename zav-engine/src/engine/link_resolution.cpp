@@ -25,13 +25,6 @@ ConceptIndex build_concept_index(std::string_view root, const std::vector<Concep
   return index;
 }
 
-int hex_value(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // "%" and two hex digits become that byte; everything else is copied. One pass,
 // so decoded bytes are never decoded again.
 std::string percent_decode(std::string_view text) {
@@ -39,7 +32,7 @@ std::string percent_decode(std::string_view text) {
   bytes.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '%' && i + 2 < text.size()) {
-      int high = hex_value(text[i + 1]), low = hex_value(text[i + 2]);
+      int high = hex_digit_value(text[i + 1]), low = hex_digit_value(text[i + 2]);
       if (high >= 0 && low >= 0) {
         bytes.push_back(static_cast<char>(high * 16 + low));
         i += 2;

@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "zav/text.hpp"
+
 namespace zav {
 namespace {
 
