@@ -1,4 +1,5 @@
 #include "child_process.hpp"
+#include "run_program.hpp"
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -55,11 +56,9 @@ DescriptorRun run_with_descriptors(const std::string& program, const std::vector
     run.err.append(chunk, static_cast<std::size_t>(got));
   }
   ::close(err[0]);
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  if (WIFEXITED(status)) run.exit_code = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+  ChildEnd end = wait_for_child(pid);
+  run.exit_code = end.exit_code;
+  run.signal = end.signal;
   return run;
 }
 

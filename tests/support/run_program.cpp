@@ -88,12 +88,20 @@ ProgramRun run_program(const std::string& program, const std::vector<std::string
       }
     }
   }
+  ChildEnd end = wait_for_child(pid);
+  run.exit_code = end.exit_code;
+  run.signal = end.signal;
+  return run;
+}
+
+ChildEnd wait_for_child(int pid) {
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  if (WIFEXITED(status)) run.exit_code = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
-  return run;
+  ChildEnd end;
+  if (WIFEXITED(status)) end.exit_code = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) end.signal = WTERMSIG(status);
+  return end;
 }
 
 }  // namespace zav::test

@@ -22,6 +22,13 @@ struct ProgramOptions {
   std::string argv0;                              // program name; the path when empty
 };
 
+// How a child ended: waits for it (repeating interrupted waits).
+struct ChildEnd {
+  int exit_code = -1;  // when the child exited
+  int signal = 0;      // when a signal ended it
+};
+ChildEnd wait_for_child(int pid);
+
 // `program` is a path; arguments are raw bytes.
 ProgramRun run_program(const std::string& program, const std::vector<std::string>& args,
                        const ProgramOptions& options = {});
