@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "yaml/collection_layout.hpp"
+#include "yaml/quoted_scalar.hpp"
 #include "yaml/yaml_source.hpp"
 
 namespace zav {
@@ -291,11 +292,30 @@ class EventPass {
     return start;
   }
 
+  // The text of a quoted scalar, read from the source between its quotes
+  // (the token starts after the opening quote and ends at the closing one).
+  Problem decode_quoted(fy_token* value, YamlEvent& event) {
+    std::size_t start = std::min(token_start(value), text_.size());
+    std::string_view content = text_.substr(start, std::max(start, token_end(value)) - start);
+    if (event.style == ScalarStyle::SingleQuoted) {
+      scratch_ = decode_single_quoted(content);
+    } else if (auto decoded = decode_double_quoted(content)) {
+      scratch_ = std::move(*decoded);
+    } else {
+      return SyntaxError{"while parsing a quoted scalar, found unknown escape character",
+                         start > 0 ? start - 1 : start};
+    }
+    event.text = scratch_;
+    return std::nullopt;
+  }
+
   Problem translate_scalar(fy_event* raw, YamlEvent& event) {
     fy_token* value = raw->scalar.value;
     event.type = YamlEventType::Scalar;
-    event.text = token_text(value);
     event.style = scalar_style(value);
+    bool quoted =
+        event.style == ScalarStyle::SingleQuoted || event.style == ScalarStyle::DoubleQuoted;
+    if (!quoted) event.text = token_text(value);
     std::size_t start = token_start(value);
     Problem problem;
     switch (event.style) {
@@ -315,6 +335,7 @@ class EventPass {
           return SyntaxError{
               "while parsing a quoted scalar, found invalid Unicode character escape code", quote};
         }
+        if (auto decoding = decode_quoted(value, event)) return decoding;
         problem =
             layout_problem(layout_.begin_node(NodeKind::Scalar, node_start(raw, quote), quote));
         break;
