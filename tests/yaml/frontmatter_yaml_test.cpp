@@ -304,6 +304,15 @@ TEST(FrontmatterYaml, ReadsQuotedScalarsFromTheirSource) {
   });
 }
 
+TEST(FrontmatterYaml, ReadsBlockScalarsEndingInWhiteLines) {
+  // The parser's own text of these scalars leaks memory.
+  expect_outcomes({
+      {" |\n y\n\r\r\r\r\r ", "frontmatter must be a YAML mapping"},
+      {"---\r|\r\x0f\r\r\r\r \r ", "frontmatter must be a YAML mapping"},
+      {"--- >\np\n\n \n \n \n", "frontmatter must be a YAML mapping"},
+  });
+}
+
 TEST(FrontmatterYaml, MendsWhatTheParserMisreads) {
   expect_outcomes({
       // empty block scalar before sibling
