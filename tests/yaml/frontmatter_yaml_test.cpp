@@ -206,6 +206,12 @@ TEST(FrontmatterYaml, ReportsSyntaxErrorsWithCharacterPositions) {
       {"a:\n  ? [x]: \t- b",
        "invalid YAML frontmatter: cannot use tab for indentation of block entry at byte 12 line 2 "
        "column 10"},
+      {std::string("? _:\t\0", 6),
+       "invalid YAML frontmatter: cannot use tab for indentation of block entry"
+       " at byte 4 line 1 column 5"},
+      {"? _:\t:x",
+       "invalid YAML frontmatter: cannot use tab for indentation of block entry"
+       " at byte 4 line 1 column 5"},
       // syntax error wins over duplicate
       {"a: 1\na: 2\nb: [1, 2", R"(SYNTAX at byte 18 line 4 column 1)"},
       // second document syntax error

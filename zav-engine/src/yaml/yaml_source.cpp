@@ -232,6 +232,9 @@ std::string fold_block_lines(std::string_view literal) {
   return folded;
 }
 
+// What may not follow such a tab (NUL included).
+constexpr std::string_view EXPLICIT_KEY_TAB_BREAKERS("|>-?:\0", 6);
+
 std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string_view text) {
   for (std::size_t start = 0; start < text.size();) {
     std::size_t end = line_end(text, start);
@@ -249,7 +252,7 @@ std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string
           if (text[after] == '\t' && tab == std::string_view::npos) tab = after;
         }
         if (tab != std::string_view::npos && after < end &&
-            std::string_view("|>-?").find(text[after]) != std::string_view::npos) {
+            EXPLICIT_KEY_TAB_BREAKERS.find(text[after]) != std::string_view::npos) {
           return tab;
         }
       }

@@ -71,7 +71,7 @@ std::size_t first_content_line_start(std::string_view text);
 std::string fold_block_lines(std::string_view literal);
 
 // The offset of a tab that stands, in a line opened by the explicit key
-// indicator "?", between a ':' and one of '|', '>', '-' or '?'.
+// indicator "?", between a ':' and one of '|', '>', '-', '?', ':' or NUL.
 std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string_view text);
 
 // A text with characters inserted at some offsets, and the way back to the
