@@ -16,8 +16,14 @@ namespace zav {
 namespace {
 
 // The text may be rewritten this many times before it is given up; each
-// rewrite reads the text once more.
+// rewrite reads the text once more, so a long text is rewritten only while
+// the bytes read again stay within a bound too.
 constexpr std::size_t MAX_REWRITES = 100;
+constexpr std::size_t MAX_REREAD_BYTES = std::size_t{8} << 20;
+
+bool may_rewrite(std::size_t rewrites, std::size_t text_size) {
+  return rewrites < MAX_REWRITES && (rewrites + 1) * text_size <= MAX_REREAD_BYTES;
+}
 
 struct SyntaxError {
   std::string description;
@@ -535,7 +541,7 @@ std::expected<void, std::string> read_yaml_events(std::string_view text,
   for (std::size_t rewrites = 0;; ++rewrites) {
     PassOutcome outcome = EventPass(source, unfolded, receiver).run();
     if (auto* rewrite = std::get_if<Rewrite>(&outcome)) {
-      if (rewrites < MAX_REWRITES) {
+      if (may_rewrite(rewrites, source.text().size())) {
         if (rewrite->unfold) unfolded.insert(source.original_offset(rewrite->offset));
         if (rewrite->replace) {
           source.replace(rewrite->offset, rewrite->piece.front());
