@@ -212,6 +212,13 @@ TEST(FrontmatterYaml, ReportsSyntaxErrorsWithCharacterPositions) {
       {"? _:\t:x",
        "invalid YAML frontmatter: cannot use tab for indentation of block entry"
        " at byte 4 line 1 column 5"},
+      // also on a later line, in or after the key
+      {"?\r A:\t|",
+       "invalid YAML frontmatter: cannot use tab for indentation of block entry"
+       " at byte 5 line 2 column 4"},
+      {"- ?\n-  'A':\t:a",
+       "invalid YAML frontmatter: cannot use tab for indentation of block entry"
+       " at byte 11 line 2 column 8"},
       // syntax error wins over duplicate
       {"a: 1\na: 2\nb: [1, 2", R"(SYNTAX at byte 18 line 4 column 1)"},
       // second document syntax error

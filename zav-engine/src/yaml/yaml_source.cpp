@@ -235,31 +235,45 @@ std::string fold_block_lines(std::string_view literal) {
 // What may not follow such a tab (NUL included).
 constexpr std::string_view EXPLICIT_KEY_TAB_BREAKERS("|>-?:\0", 6);
 
-std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string_view text) {
+// The first tab among the blanks that follow a ':' in text[from, end), when
+// a breaker comes right after those blanks.
+std::optional<std::size_t> find_tab_after_colon(std::string_view text, std::size_t from,
+                                                std::size_t end) {
+  for (std::size_t colon = text.find(':', from); colon < end; colon = text.find(':', colon + 1)) {
+    std::size_t after = colon + 1, tab = std::string_view::npos;
+    for (; after < end && is_blank(text[after]); ++after) {
+      if (text[after] == '\t' && tab == std::string_view::npos) tab = after;
+    }
+    if (tab != std::string_view::npos && after < end &&
+        EXPLICIT_KEY_TAB_BREAKERS.find(text[after]) != std::string_view::npos) {
+      return tab;
+    }
+  }
+  return std::nullopt;
+}
+
+// The first explicit key indicator "?" of a block collection: at the start
+// of a line, after indentation and the indicators "-", "?" and ":" of
+// compact nodes, and followed by a blank or the line end.
+std::optional<std::size_t> find_explicit_key(std::string_view text) {
   for (std::size_t start = 0; start < text.size();) {
     std::size_t end = line_end(text, start);
     std::size_t pos = start;
-    // Indentation and block sequence entries, then "?" and a blank.
-    while (pos < end &&
-           (text[pos] == ' ' || (text[pos] == '-' && pos + 1 < end && is_blank(text[pos + 1])))) {
-      ++pos;
-    }
-    if (pos + 1 < end && text[pos] == '?' && is_blank(text[pos + 1])) {
-      for (std::size_t colon = text.find(':', pos); colon < end;
-           colon = text.find(':', colon + 1)) {
-        std::size_t after = colon + 1, tab = std::string_view::npos;
-        for (; after < end && is_blank(text[after]); ++after) {
-          if (text[after] == '\t' && tab == std::string_view::npos) tab = after;
-        }
-        if (tab != std::string_view::npos && after < end &&
-            EXPLICIT_KEY_TAB_BREAKERS.find(text[after]) != std::string_view::npos) {
-          return tab;
-        }
-      }
+    while (pos < end && text[pos] == ' ') ++pos;
+    while (pos < end && (text[pos] == '-' || text[pos] == '?' || text[pos] == ':') &&
+           (pos + 1 == end || is_blank(text[pos + 1]))) {
+      if (text[pos] == '?') return pos;
+      for (++pos; pos < end && text[pos] == ' ';) ++pos;
     }
     start = end + 1;
   }
   return std::nullopt;
+}
+
+std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string_view text) {
+  auto key = find_explicit_key(text);
+  if (!key) return std::nullopt;
+  return find_tab_after_colon(text, *key, text.size());
 }
 
 void PatchedText::insert(std::size_t offset, std::string_view piece) {
