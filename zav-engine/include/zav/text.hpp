@@ -20,6 +20,9 @@ bool is_white_space(char32_t c);
 // Decodes the character at `pos` of valid UTF-8 text; sets `length` to its size.
 char32_t decode_utf8(std::string_view text, std::size_t pos, std::size_t& length);
 
+// Appends the UTF-8 form of `c` (a scalar value, U+0000 to U+10FFFF) to `out`.
+void append_utf8(std::string& out, char32_t c);
+
 // Removes White_Space characters from both ends / from the start / from the end.
 std::string_view trim_white_space(std::string_view text);
 std::string_view trim_white_space_start(std::string_view text);

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "zav/text.hpp"
+
 namespace zav {
 namespace {
 
@@ -49,24 +51,6 @@ std::size_t copy_blanks(std::string_view text, std::size_t pos, std::string& out
   while (end < text.size() && is_blank(text[end])) ++end;
   if (end >= text.size() || !is_break(text[end])) out.append(text.substr(pos, end - pos));
   return end;
-}
-
-void append_utf8(char32_t c, std::string& out) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
 }
 
 std::optional<char32_t> hex_escape(std::string_view digits, std::size_t count) {
@@ -134,7 +118,7 @@ std::optional<std::size_t> resolve_escape(std::string_view text, std::size_t pos
   std::optional<char32_t> c =
       digits > 0 ? hex_escape(text.substr(pos + 2), digits) : simple_escape(kind);
   if (!c) return std::nullopt;
-  append_utf8(*c, out);
+  append_utf8(out, *c);
   return pos + 2 + digits;
 }
 
