@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "yaml/canonical_json.hpp"
 #include "yaml/frontmatter_yaml.hpp"
 
 namespace zav {
@@ -83,6 +84,26 @@ TEST(FrontmatterBounds, NestingTooDeepEndsTheParse) {
   ASSERT_FALSE(after_copies);
   EXPECT_NE(after_copies.error(), TOO_LARGE);
   EXPECT_NE(after_copies.error().find(" at byte "), std::string::npos);
+}
+
+TEST(FrontmatterBounds, EmptyEntriesAreMendedWithinABound) {
+  // Each empty indentless entry makes the text be read once more: at most
+  // 100 times, and at most 8 MiB read again in all.
+  constexpr const char* TOO_MANY = "invalid YAML frontmatter: too many empty nodes";
+  auto outcome = [](std::string_view before, std::size_t entries) {
+    auto map = parse_frontmatter(std::string(before) + "a:\n" + repeat("-\n", entries));
+    if (!map) return map.error();
+    std::string json;
+    write_canonical_json(*map, json);
+    return json;
+  };
+  auto nulls = [](std::size_t entries) { return "[" + repeat("null,", entries - 1) + "null]"; };
+  EXPECT_EQ(outcome("", 100), "{\"a\":" + nulls(100) + "}");
+  EXPECT_TRUE(outcome("", 101).starts_with(TOO_MANY));
+  std::string value = repeat("v", (std::size_t{1} << 20) - 100);
+  std::string long_entry = "x: " + value + "\n";
+  EXPECT_EQ(outcome(long_entry, 8), "{\"a\":" + nulls(8) + ",\"x\":\"" + value + "\"}");
+  EXPECT_TRUE(outcome(long_entry, 9).starts_with(TOO_MANY));
 }
 
 }  // namespace

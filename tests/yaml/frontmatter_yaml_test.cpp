@@ -206,6 +206,19 @@ TEST(FrontmatterYaml, ReportsSyntaxErrorsWithCharacterPositions) {
       {"a:\n  ? [x]: \t- b",
        "invalid YAML frontmatter: cannot use tab for indentation of block entry at byte 12 line 2 "
        "column 10"},
+      {std::string("? _:\t\0", 6),
+       "invalid YAML frontmatter: cannot use tab for indentation of block entry"
+       " at byte 4 line 1 column 5"},
+      {"? _:\t:x",
+       "invalid YAML frontmatter: cannot use tab for indentation of block entry"
+       " at byte 4 line 1 column 5"},
+      // also on a later line, in or after the key
+      {"?\r A:\t|",
+       "invalid YAML frontmatter: cannot use tab for indentation of block entry"
+       " at byte 5 line 2 column 4"},
+      {"- ?\n-  'A':\t:a",
+       "invalid YAML frontmatter: cannot use tab for indentation of block entry"
+       " at byte 11 line 2 column 8"},
       // syntax error wins over duplicate
       {"a: 1\na: 2\nb: [1, 2", R"(SYNTAX at byte 18 line 4 column 1)"},
       // second document syntax error
@@ -270,6 +283,49 @@ TEST(FrontmatterYaml, ReportsSyntaxErrorsWithCharacterPositions) {
 // entries of sequences that are not indented, and folded scalars with a
 // more indented line after an empty one; the text is read again with the
 // node spelled so that it reads it right.
+TEST(FrontmatterYaml, ReadsQuotedScalarsFromTheirSource) {
+  // The parser's own text of such scalars is wrong, and some of them leak
+  // memory: runs of "''", CR LF breaks before the closing quote, escapes
+  // next to a line break.
+  expect_outcomes({
+      // adjacent quote pairs
+      {"a: 'x''''y''''z'", R"({"a":"x''y''z"})"},
+      {"a: ''''''''''''", R"({"a":"'''''"})"},
+      {"a: '''''''''''x'", R"({"a":"'''''x"})"},
+      {"a: '''''''''b\t'", R"({"a":"''''b\t"})"},
+      {"'k''''ey': v", R"({"k''ey":"v"})"},
+      {"a: &n 'x''''y'\nb: *n", R"({"a":"x''y","b":"x''y"})"},
+      {"a: !!str 'x''''y'", R"({"a":"x''y"})"},
+      // line breaks of every kind fold
+      {"a: 'ab ''\r\n  '", R"({"a":"ab ' "})"},
+      {"a: [' \r\n ']", R"({"a":[" "]})"},
+      {"a: 'x\r\n \r\n  y'", R"({"a":"x\ny"})"},
+      {"a: '\r\n\n\r\n\r\n\r\n\n  '", R"({"a":"\n\n\n\n\n"})"},
+      {"a: 'x\r  y\r\r  z'", R"({"a":"x y\nz"})"},
+      // escapes and escaped line breaks
+      {"a: \"\\ \n  \"", R"({"a":"  "})"},
+      {"a: \"\\\\\\\n  F\"", R"({"a":"\\F"})"},
+      {"a: \"x\\\n\n\n  y\"", R"({"a":"x\n\ny"})"},
+      {"a: \"x\\\r\n\r\n  y\"", R"({"a":"x\ny"})"},
+      {"a: \"a \t\\\n  b\"", R"({"a":"a \tb"})"},
+      {"a: \"x\r\n  \\t\r\n  y\"", R"({"a":"x \t y"})"},
+      {"a: \"\\x41\\xe9\\N\\_\\L\\P\\e\\a\\b\\v\\f\\r\\0\\ \\/\\\t\"",
+       "{\"a\":\"A\xC3\xA9\xC2\x85\xC2\xA0\xE2\x80\xA8\xE2\x80\xA9"
+       "\\u001b\\u0007\\b\\u000b\\f\\r\\u0000 /\\t\"}"},
+      // other line separators are ordinary characters
+      {"a: 'x\xE2\x80\xA8y\xC2\x85z'", "{\"a\":\"x\xE2\x80\xA8y\xC2\x85z\"}"},
+  });
+}
+
+TEST(FrontmatterYaml, ReadsBlockScalarsEndingInWhiteLines) {
+  // The parser's own text of these scalars leaks memory.
+  expect_outcomes({
+      {" |\n y\n\r\r\r\r\r ", "frontmatter must be a YAML mapping"},
+      {"---\r|\r\x0f\r\r\r\r \r ", "frontmatter must be a YAML mapping"},
+      {"--- >\np\n\n \n \n \n", "frontmatter must be a YAML mapping"},
+  });
+}
+
 TEST(FrontmatterYaml, MendsWhatTheParserMisreads) {
   expect_outcomes({
       // empty block scalar before sibling

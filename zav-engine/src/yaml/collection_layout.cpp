@@ -4,8 +4,17 @@
 
 namespace zav {
 
-std::size_t CollectionLayout::column_of(std::size_t offset) const {
+std::size_t CollectionLayout::column_of(std::size_t offset) {
   if (offset == 0 || offset > text_.size()) return 0;
+  // Nodes come in text order: the scan goes on from the last offset asked
+  // for, so a long line is not read again for each node on it.
+  if (offset >= scanned_) {
+    for (; scanned_ < offset; ++scanned_) {
+      if (text_[scanned_] == '\n' || text_[scanned_] == '\r') line_start_ = scanned_ + 1;
+    }
+    return offset - line_start_;
+  }
+  if (offset >= line_start_) return offset - line_start_;
   std::size_t line_break = text_.find_last_of("\r\n", offset - 1);
   return line_break == std::string_view::npos ? offset : offset - line_break - 1;
 }

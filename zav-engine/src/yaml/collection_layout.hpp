@@ -49,12 +49,14 @@ class CollectionLayout {
     bool expects_value = false;  // a mapping whose key is complete
   };
 
-  std::size_t column_of(std::size_t offset) const;
+  std::size_t column_of(std::size_t offset);
   void complete_child();
 
   std::string_view text_;
   std::vector<Open> open_;
   std::size_t flow_level_ = 0;
+  std::size_t scanned_ = 0;     // the text before this offset has been scanned
+  std::size_t line_start_ = 0;  // where the line holding `scanned_` starts
 };
 
 }  // namespace zav

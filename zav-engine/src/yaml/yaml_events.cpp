@@ -9,14 +9,21 @@
 #include <variant>
 
 #include "yaml/collection_layout.hpp"
+#include "yaml/quoted_scalar.hpp"
 #include "yaml/yaml_source.hpp"
 
 namespace zav {
 namespace {
 
 // The text may be rewritten this many times before it is given up; each
-// rewrite reads the text once more.
+// rewrite reads the text once more, so a long text is rewritten only while
+// the bytes read again stay within a bound too.
 constexpr std::size_t MAX_REWRITES = 100;
+constexpr std::size_t MAX_REREAD_BYTES = std::size_t{8} << 20;
+
+bool may_rewrite(std::size_t rewrites, std::size_t text_size) {
+  return rewrites < MAX_REWRITES && (rewrites + 1) * text_size <= MAX_REREAD_BYTES;
+}
 
 struct SyntaxError {
   std::string description;
@@ -59,10 +66,33 @@ class EventPtr {
   fy_event* event_;
 };
 
+struct TokenIterDeleter {
+  void operator()(fy_token_iter* iter) const { fy_token_iter_destroy(iter); }
+};
+
 std::string_view token_text(fy_token* token) {
   std::size_t length = 0;
   const char* text = token != nullptr ? fy_token_get_text(token, &length) : nullptr;
   return text != nullptr ? std::string_view(text, length) : std::string_view();
+}
+
+// The parser's text of a plain or block scalar. fy_token_get_text loses the
+// chunk storage of its iterator on some of them (trailing lines of white
+// space, lone CRs), so the chunks are read here through an iterator that is
+// freed. Like the parser's own text they are cut at the parser's length and,
+// where they fall short of it, filled up with NULs.
+void read_scalar_text(fy_token* token, std::string& text) {
+  text.clear();
+  std::size_t length = fy_token_get_text_length(token);
+  if (length == static_cast<std::size_t>(-1)) return;
+  std::unique_ptr<fy_token_iter, TokenIterDeleter> iter(fy_token_iter_create(token));
+  const fy_iter_chunk* chunk = nullptr;
+  int error = 0;
+  while (iter != nullptr && text.size() < length &&
+         (chunk = fy_token_iter_chunk_next(iter.get(), chunk, &error)) != nullptr) {
+    text.append(chunk->str, std::min(chunk->len, length - text.size()));
+  }
+  text.resize(length, '\0');
 }
 
 std::size_t token_start(fy_token* token) {
@@ -291,11 +321,33 @@ class EventPass {
     return start;
   }
 
+  // The text of a quoted scalar, read from the source between its quotes
+  // (the token starts after the opening quote and ends at the closing one).
+  Problem decode_quoted(fy_token* value, YamlEvent& event) {
+    std::size_t start = std::min(token_start(value), text_.size());
+    std::string_view content = text_.substr(start, std::max(start, token_end(value)) - start);
+    if (event.style == ScalarStyle::SingleQuoted) {
+      scalar_text_ = decode_single_quoted(content);
+    } else if (auto decoded = decode_double_quoted(content)) {
+      scalar_text_ = std::move(*decoded);
+    } else {
+      return SyntaxError{"while parsing a quoted scalar, found unknown escape character",
+                         start > 0 ? start - 1 : start};
+    }
+    event.text = scalar_text_;
+    return std::nullopt;
+  }
+
   Problem translate_scalar(fy_event* raw, YamlEvent& event) {
     fy_token* value = raw->scalar.value;
     event.type = YamlEventType::Scalar;
-    event.text = token_text(value);
     event.style = scalar_style(value);
+    bool quoted =
+        event.style == ScalarStyle::SingleQuoted || event.style == ScalarStyle::DoubleQuoted;
+    if (!quoted) {
+      read_scalar_text(value, scalar_text_);
+      event.text = scalar_text_;
+    }
     std::size_t start = token_start(value);
     Problem problem;
     switch (event.style) {
@@ -315,6 +367,7 @@ class EventPass {
           return SyntaxError{
               "while parsing a quoted scalar, found invalid Unicode character escape code", quote};
         }
+        if (auto decoding = decode_quoted(value, event)) return decoding;
         problem =
             layout_problem(layout_.begin_node(NodeKind::Scalar, node_start(raw, quote), quote));
         break;
@@ -463,6 +516,7 @@ class EventPass {
   std::map<std::string, std::uint64_t, std::less<>> anchor_names_;
   std::uint64_t last_anchor_id_ = 0;
   std::size_t last_event_end_ = 0;
+  std::string scalar_text_;         // the text of the scalar being translated
   std::string scratch_;             // a scalar text that had to be mended
   void* diag_cursor_ = nullptr;     // the last diagnostic looked at
   bool document_open_ = false;      // between a document's start and end
@@ -487,7 +541,7 @@ std::expected<void, std::string> read_yaml_events(std::string_view text,
   for (std::size_t rewrites = 0;; ++rewrites) {
     PassOutcome outcome = EventPass(source, unfolded, receiver).run();
     if (auto* rewrite = std::get_if<Rewrite>(&outcome)) {
-      if (rewrites < MAX_REWRITES) {
+      if (may_rewrite(rewrites, source.text().size())) {
         if (rewrite->unfold) unfolded.insert(source.original_offset(rewrite->offset));
         if (rewrite->replace) {
           source.replace(rewrite->offset, rewrite->piece.front());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include "zav/text.hpp"
 
 namespace zav {
 namespace {
@@ -27,10 +28,7 @@ bool is_break(char c) {
 std::optional<std::uint32_t> hex_value(std::string_view digits) {
   std::uint32_t value = 0;
   for (char c : digits) {
-    int digit = c >= '0' && c <= '9'   ? c - '0'
-                : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                       : -1;
+    int digit = hex_digit_value(c);
     if (digit < 0) return std::nullopt;
     value = value * 16 + static_cast<std::uint32_t>(digit);
   }
@@ -232,31 +230,48 @@ std::string fold_block_lines(std::string_view literal) {
   return folded;
 }
 
-std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string_view text) {
+// What may not follow such a tab (NUL included).
+constexpr std::string_view EXPLICIT_KEY_TAB_BREAKERS("|>-?:\0", 6);
+
+// The first tab among the blanks that follow a ':' in text[from, end), when
+// a breaker comes right after those blanks.
+std::optional<std::size_t> find_tab_after_colon(std::string_view text, std::size_t from,
+                                                std::size_t end) {
+  for (std::size_t colon = text.find(':', from); colon < end; colon = text.find(':', colon + 1)) {
+    std::size_t after = colon + 1, tab = std::string_view::npos;
+    for (; after < end && is_blank(text[after]); ++after) {
+      if (text[after] == '\t' && tab == std::string_view::npos) tab = after;
+    }
+    if (tab != std::string_view::npos && after < end &&
+        EXPLICIT_KEY_TAB_BREAKERS.find(text[after]) != std::string_view::npos) {
+      return tab;
+    }
+  }
+  return std::nullopt;
+}
+
+// The first explicit key indicator "?" of a block collection: at the start
+// of a line, after indentation and the indicators "-", "?" and ":" of
+// compact nodes, and followed by a blank or the line end.
+std::optional<std::size_t> find_explicit_key(std::string_view text) {
   for (std::size_t start = 0; start < text.size();) {
     std::size_t end = line_end(text, start);
     std::size_t pos = start;
-    // Indentation and block sequence entries, then "?" and a blank.
-    while (pos < end &&
-           (text[pos] == ' ' || (text[pos] == '-' && pos + 1 < end && is_blank(text[pos + 1])))) {
-      ++pos;
-    }
-    if (pos + 1 < end && text[pos] == '?' && is_blank(text[pos + 1])) {
-      for (std::size_t colon = text.find(':', pos); colon < end;
-           colon = text.find(':', colon + 1)) {
-        std::size_t after = colon + 1, tab = std::string_view::npos;
-        for (; after < end && is_blank(text[after]); ++after) {
-          if (text[after] == '\t' && tab == std::string_view::npos) tab = after;
-        }
-        if (tab != std::string_view::npos && after < end &&
-            std::string_view("|>-?").find(text[after]) != std::string_view::npos) {
-          return tab;
-        }
-      }
+    while (pos < end && text[pos] == ' ') ++pos;
+    while (pos < end && (text[pos] == '-' || text[pos] == '?' || text[pos] == ':') &&
+           (pos + 1 == end || is_blank(text[pos + 1]))) {
+      if (text[pos] == '?') return pos;
+      for (++pos; pos < end && text[pos] == ' ';) ++pos;
     }
     start = end + 1;
   }
   return std::nullopt;
+}
+
+std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string_view text) {
+  auto key = find_explicit_key(text);
+  if (!key) return std::nullopt;
+  return find_tab_after_colon(text, *key, text.size());
 }
 
 void PatchedText::insert(std::size_t offset, std::string_view piece) {
