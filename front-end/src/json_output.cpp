@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstring>
 
 #include "zav/json_escape.hpp"
 
@@ -26,6 +27,25 @@ void write_json_string(JsonWriter& out, std::string_view text) {
 }
 
 JsonWriter& JsonObject::member(std::string_view key) {
+  // A short key that needs no escape (every key of the documents) goes out
+  // as one piece with its separator, quotation marks and colon.
+  char piece[64];
+  bool plain = key.size() + 4 <= sizeof piece;
+  for (std::size_t i = 0; plain && i < key.size(); ++i) {
+    plain = JSON_ESCAPES[static_cast<unsigned char>(key[i])].size == 0;
+  }
+  if (plain) {
+    std::size_t used = 0;
+    if (!first_) piece[used++] = ',';
+    piece[used++] = '"';
+    std::memcpy(piece + used, key.data(), key.size());
+    used += key.size();
+    piece[used++] = '"';
+    piece[used++] = ':';
+    first_ = false;
+    out_.piece(std::string_view(piece, used));
+    return out_;
+  }
   if (!first_) out_.piece(",");
   first_ = false;
   write_json_string(out_, key);
