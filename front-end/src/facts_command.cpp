@@ -23,13 +23,10 @@ std::expected<std::vector<MarkdownFacts>, CommandError> facts_of_standard_input(
   if (!is_valid_utf8(*input)) return std::unexpected(CommandError{std::string(INPUT_NOT_UTF8)});
   auto legacy = parse_legacy(*input);
   if (!legacy) return std::unexpected(CommandError{std::move(legacy.error())});
-  input->clear();
-  input->shrink_to_fit();
   std::vector<MarkdownFacts> facts;
   facts.reserve(legacy->documents.size());
-  for (std::string& document : legacy->documents) {
-    facts.push_back(markdown_facts(document));
-    std::string().swap(document);
+  for (const LegacyDocument& document : legacy->documents) {
+    facts.push_back(markdown_facts(document.text()));
   }
   return facts;
 }

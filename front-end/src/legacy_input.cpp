@@ -79,13 +79,15 @@ ScanError error_after_close(Scanner& scanner, const Brackets& brackets, std::str
   return scanner.error_here(message);
 }
 
-// The documents value: an array of strings.
-ScanResult<std::vector<std::string>> read_documents(Scanner& scanner) {
+// The documents value: an array of strings, each checked by decoding it into
+// one reused buffer and kept as written.
+ScanResult<std::vector<LegacyDocument>> read_documents(Scanner& scanner, std::string_view input) {
   auto next = scanner.peek_past_whitespace();
   if (!next) return std::unexpected(scanner.error_after_next("EOF while parsing a value"));
   if (*next != '[') return std::unexpected(invalid_type(scanner, "a sequence"));
   scanner.advance();
-  std::vector<std::string> documents;
+  std::vector<LegacyDocument> documents;
+  std::string decoded;
   bool first = true;
   for (;;) {
     auto more = next_item(scanner, first, kList);
@@ -93,16 +95,17 @@ ScanResult<std::vector<std::string>> read_documents(Scanner& scanner) {
     if (!*more) break;
     if (scanner.peek() != '"') return std::unexpected(invalid_type(scanner, "a string"));
     scanner.advance();
-    std::string& text = documents.emplace_back();
-    if (auto status = scanner.read_string(text); !status) return std::unexpected(status.error());
+    std::size_t start = scanner.offset();
+    if (auto status = scanner.read_string(decoded); !status) return std::unexpected(status.error());
+    documents.push_back(LegacyDocument{input.substr(start, scanner.offset() - 1 - start)});
   }
   scanner.advance();  // the "]" that next_item stopped at
   return documents;
 }
 
 // {"documents": [...], other members...}, after the "{".
-ScanResult<Legacy> read_object_form(Scanner& scanner) {
-  std::optional<std::vector<std::string>> documents;
+ScanResult<Legacy> read_object_form(Scanner& scanner, std::string_view input) {
+  std::optional<std::vector<LegacyDocument>> documents;
   std::string key;
   bool first = true;
   for (;;) {
@@ -119,7 +122,7 @@ ScanResult<Legacy> read_object_form(Scanner& scanner) {
       return std::unexpected(error_after_close(scanner, kObject, "duplicate field `documents`"));
     }
     if (auto status = scanner.expect_colon(); !status) return std::unexpected(status.error());
-    auto value = read_documents(scanner);
+    auto value = read_documents(scanner, input);
     if (!value) return std::unexpected(value.error());
     documents = std::move(*value);
   }
@@ -131,7 +134,7 @@ ScanResult<Legacy> read_object_form(Scanner& scanner) {
 }
 
 // [[...]], after the first "[".
-ScanResult<Legacy> read_array_form(Scanner& scanner) {
+ScanResult<Legacy> read_array_form(Scanner& scanner, std::string_view input) {
   bool first = true;
   auto more = next_item(scanner, first, kList);
   if (!more) return std::unexpected(more.error());
@@ -139,32 +142,38 @@ ScanResult<Legacy> read_array_form(Scanner& scanner) {
     return std::unexpected(error_after_close(
         scanner, kList, "invalid length 0, expected struct Legacy with 1 element"));
   }
-  auto documents = read_documents(scanner);
+  auto documents = read_documents(scanner, input);
   if (!documents) return std::unexpected(documents.error());
   if (auto status = close_outer(scanner, kList); !status) return std::unexpected(status.error());
   return Legacy{std::move(*documents)};
 }
 
-ScanResult<Legacy> read_legacy(Scanner& scanner) {
+ScanResult<Legacy> read_legacy(Scanner& scanner, std::string_view input) {
   auto next = scanner.peek_past_whitespace();
   if (!next) return std::unexpected(scanner.error_after_next("EOF while parsing a value"));
   if (*next == '{') {
     scanner.advance();
-    return read_object_form(scanner);
+    return read_object_form(scanner, input);
   }
   if (*next == '[') {
     scanner.advance();
-    return read_array_form(scanner);
+    return read_array_form(scanner, input);
   }
   return std::unexpected(invalid_type(scanner, "struct Legacy"));
 }
 
 }  // namespace
 
+std::string LegacyDocument::text() const {
+  std::string decoded;
+  Scanner(written).decode_checked(decoded);
+  return decoded;
+}
+
 std::expected<Legacy, std::string> parse_legacy(std::string_view input) {
   try {
     Scanner scanner(input);
-    auto legacy = read_legacy(scanner);
+    auto legacy = read_legacy(scanner, input);
     if (legacy && scanner.peek_past_whitespace()) {
       legacy = std::unexpected(scanner.error_after_next("trailing characters"));
     }

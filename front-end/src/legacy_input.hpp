@@ -9,11 +9,23 @@
 
 namespace zav {
 
-struct Legacy {
-  std::vector<std::string> documents;
+// One document as the input writes it, between its quotation marks. The
+// reader has checked it whole, so decoding cannot fail; documents are decoded
+// one at a time, so the input and all its decoded texts are never in memory
+// together.
+struct LegacyDocument {
+  std::string_view written;
+
+  // The document's text, its escapes decoded.
+  std::string text() const;
 };
 
-// `input` is the whole of standard input, already checked to be UTF-8.
+struct Legacy {
+  std::vector<LegacyDocument> documents;
+};
+
+// `input` is the whole of standard input, already checked to be UTF-8; the
+// documents are views into it, so it must outlive the result.
 std::expected<Legacy, std::string> parse_legacy(std::string_view input);
 
 }  // namespace zav

@@ -110,6 +110,19 @@ ScanStatus Scanner::read_string(std::string& out) {
   }
 }
 
+void Scanner::decode_checked(std::string& out) {
+  out.clear();
+  out.reserve(input_.size());
+  for (;;) {
+    std::size_t run_start = index_;
+    bool stopped = find_string_stop();
+    out.append(input_.substr(run_start, index_ - run_start));
+    if (!stopped) return;
+    ++index_;  // a backslash: nothing else stops a checked string
+    (void)read_escape(out);
+  }
+}
+
 ScanStatus Scanner::skip_string() {
   for (;;) {
     if (!find_string_stop()) return std::unexpected(error_here(kEofInString));

@@ -47,6 +47,9 @@ class Scanner {
   // After an opening quote: reads the string, decoding its escapes into `out`
   // (cleared first). Surrogate escapes must pair up.
   ScanStatus read_string(std::string& out);
+  // The whole input as the inside of a string that read_string has accepted:
+  // decodes it into `out` (cleared first).
+  void decode_checked(std::string& out);
   // The bytes up to the string's closing quote (or the end), escapes as written.
   std::size_t raw_string_length() const;
   // After an opening quote: passes over the string, checking only its form.

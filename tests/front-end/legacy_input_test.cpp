@@ -217,12 +217,20 @@ std::vector<Case> cases() {
   };
 }
 
-// The input in a buffer of its exact size, so that a read past its end is
-// caught by the address sanitizer.
-std::expected<Legacy, std::string> parse_exact(const std::string& input) {
+std::vector<std::string> texts(const Legacy& legacy) {
+  std::vector<std::string> decoded;
+  for (const LegacyDocument& document : legacy.documents) decoded.push_back(document.text());
+  return decoded;
+}
+
+// The decoded documents of the input read from a buffer of its exact size,
+// so that a read past its end is caught by the address sanitizer.
+std::expected<std::vector<std::string>, std::string> parse_exact(const std::string& input) {
   auto buffer = std::make_unique<char[]>(input.size());
   std::memcpy(buffer.get(), input.data(), input.size());
-  return parse_legacy(std::string_view(buffer.get(), input.size()));
+  auto legacy = parse_legacy(std::string_view(buffer.get(), input.size()));
+  if (!legacy) return std::unexpected(legacy.error());
+  return texts(*legacy);
 }
 
 TEST(ParseLegacy, MatchesTheTableOfCases) {
@@ -231,7 +239,7 @@ TEST(ParseLegacy, MatchesTheTableOfCases) {
     auto result = parse_exact(c.input);
     if (const auto* accepted = std::get_if<Accepted>(&c.outcome)) {
       ASSERT_TRUE(result.has_value()) << result.error();
-      EXPECT_EQ(result->documents, accepted->documents);
+      EXPECT_EQ(*result, accepted->documents);
     } else {
       ASSERT_FALSE(result.has_value());
       EXPECT_EQ(result.error(), std::get<std::string>(c.outcome));
@@ -244,7 +252,7 @@ TEST(ParseLegacy, SkipsMembersNestedAMillionDeep) {
   std::string arrays = "{\"a\":" + nested(kDepth) + ",\"documents\":[\"x\"]}";
   auto result = parse_legacy(arrays);
   ASSERT_TRUE(result.has_value()) << result.error();
-  EXPECT_EQ(result->documents, std::vector<std::string>{"x"});
+  EXPECT_EQ(texts(*result), std::vector<std::string>{"x"});
 
   std::string objects = "{\"documents\":[],\"a\":";
   for (std::size_t i = 0; i < kDepth; ++i) objects += "{\"k\":";

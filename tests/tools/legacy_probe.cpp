@@ -34,7 +34,7 @@ int main() {
   std::string out = "[";
   for (const auto& document : legacy->documents) {
     if (out.size() > 1) out.push_back(',');
-    append_json_string(out, document);
+    append_json_string(out, document.text());
   }
   out.push_back(']');
   std::fwrite(out.data(), 1, out.size(), stdout);
