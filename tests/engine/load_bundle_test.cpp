@@ -4,6 +4,7 @@
 
 #include "engine/read_pool.hpp"
 #include "engine/source_reader.hpp"
+#include "ordinary_user.hpp"
 #include "temp_tree.hpp"
 #include "zav/engine.hpp"
 
@@ -66,7 +67,6 @@ TEST(ReadSourceFile, KeepsBytesOrGivesTheReason) {
       {"bad.md", "document must be valid UTF-8", false},
       {"gone.md", "No such file or directory (os error 2)", false},
   };
-  if (::geteuid() != 0) cases.push_back({"locked.md", "Permission denied (os error 13)", false});
   for (const auto& c : cases) {
     SourceFile file = read_source_file(tree.root(), tree.path(c.name));
     EXPECT_EQ(file.relative_path, c.name);
@@ -79,6 +79,43 @@ TEST(ReadSourceFile, KeepsBytesOrGivesTheReason) {
       EXPECT_EQ(std::get<ReadFailure>(file.content).message, c.expected);
     }
   }
+
+  tree.chmod("", 0755);
+  std::string locked = test::as_ordinary_user([&] {
+    SourceFile file = read_source_file(tree.root(), tree.path("locked.md"));
+    const auto* failure = std::get_if<ReadFailure>(&file.content);
+    return failure != nullptr ? failure->message : std::string("read");
+  });
+  EXPECT_EQ(locked, "Permission denied (os error 13)");
+}
+
+// Files that cannot be read still count and still exist as link targets.
+TEST(LoadBundle, UnreadableFilesBecomeReadDiagnostics) {
+  TempTree tree;
+  tree.chmod("", 0755);
+  tree.write("docs/index.md", "# Docs\n");
+  tree.write("locked.md", "---\ntype: x\n---\n");
+  tree.write("open.md", "---\ntype: x\n---\n[l](locked.md) [i](docs/index.md)\n");
+  tree.chmod("docs/index.md", 0);
+  tree.chmod("locked.md", 0);
+  std::string seen = test::as_ordinary_user([&] {
+    auto bundle = load_bundle(tree.root(), {}, 2);
+    if (!bundle) return bundle.error();
+    std::string lines = std::to_string(bundle->markdown_count) + " files\n";
+    for (const auto& d : bundle->diagnostics) {
+      lines += d.code + " " + d.path + " " + d.message + "\n";
+    }
+    for (const auto& link : bundle->links) {
+      lines += link.raw_target + (link.exists ? " exists\n" : " missing\n");
+    }
+    return lines;
+  });
+  EXPECT_EQ(seen,
+            "3 files\n"
+            "ZAV003 docs/index.md Permission denied (os error 13)\n"
+            "ZAV001 locked.md Permission denied (os error 13)\n"
+            "locked.md exists\n"
+            "docs/index.md exists\n");
 }
 
 TEST(ReadPool, RunsEveryIndexOnceInPlace) {
