@@ -25,8 +25,10 @@ std::expected<std::vector<MarkdownFacts>, CommandError> facts_of_standard_input(
   if (!legacy) return std::unexpected(CommandError{std::move(legacy.error())});
   std::vector<MarkdownFacts> facts;
   facts.reserve(legacy->documents.size());
+  std::string text;
   for (const LegacyDocument& document : legacy->documents) {
-    facts.push_back(markdown_facts(document.text()));
+    document.decode_into(text);
+    facts.push_back(markdown_facts(text));
   }
   return facts;
 }

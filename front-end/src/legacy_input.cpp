@@ -166,8 +166,12 @@ ScanResult<Legacy> read_legacy(Scanner& scanner, std::string_view input) {
 
 std::string LegacyDocument::text() const {
   std::string decoded;
-  Scanner(written).decode_checked(decoded);
+  decode_into(decoded);
   return decoded;
+}
+
+void LegacyDocument::decode_into(std::string& out) const {
+  Scanner(written).decode_checked(out);
 }
 
 std::expected<Legacy, std::string> parse_legacy(std::string_view input) {

@@ -18,6 +18,9 @@ struct LegacyDocument {
 
   // The document's text, its escapes decoded.
   std::string text() const;
+  // The same into `out` (cleared first), so that one buffer serves every
+  // document in turn.
+  void decode_into(std::string& out) const;
 };
 
 struct Legacy {

@@ -59,45 +59,16 @@ ScanError Scanner::error_after_next(std::string_view message) const {
   return ScanError{std::string(message), std::min(index_ + 1, input_.size())};
 }
 
-// Skips eight bytes at a time while none of them can end the run.
+// Moves to the next byte that ends a run of plain string bytes: '"', '\\'
+// or a control byte. False when the input ends first.
 bool Scanner::find_string_stop() {
-  while (input_.size() - index_ >= 8) {
-    std::uint64_t word;
-    std::memcpy(&word, input_.data() + index_, 8);
-    if (word_needs_escape(word)) break;
-    index_ += 8;
-  }
-  while (index_ < input_.size()) {
-    unsigned char c = static_cast<unsigned char>(input_[index_]);
-    if (c == '"' || c == '\\' || c < 0x20) return true;
-    ++index_;
-  }
-  return false;
-}
-
-std::size_t Scanner::raw_string_length() const {
-  std::size_t at = index_;
-  while (at < input_.size()) {
-    if (input_.size() - at >= 8) {
-      std::uint64_t word;
-      std::memcpy(&word, input_.data() + at, 8);
-      if (!word_needs_escape(word)) {
-        at += 8;
-        continue;
-      }
-    }
-    char c = input_[at];
-    if (c == '"') break;
-    at += c == '\\' ? 2 : 1;
-  }
-  return std::min(at, input_.size()) - index_;
+  index_ = find_json_escape(input_, index_);
+  return index_ < input_.size();
 }
 
 ScanStatus Scanner::read_string(std::string& out) {
+  // Callers reuse `out`, so its room is there after the first few strings.
   out.clear();
-  // The decoded text is never longer than the written one: one allocation
-  // of the right size, not a doubling string.
-  out.reserve(raw_string_length());
   for (;;) {
     std::size_t run_start = index_;
     bool stopped = find_string_stop();

@@ -50,8 +50,6 @@ class Scanner {
   // The whole input as the inside of a string that read_string has accepted:
   // decodes it into `out` (cleared first).
   void decode_checked(std::string& out);
-  // The bytes up to the string's closing quote (or the end), escapes as written.
-  std::size_t raw_string_length() const;
   // After an opening quote: passes over the string, checking only its form.
   ScanStatus skip_string();
   // After the first letter of null, true or false: the rest of the word.

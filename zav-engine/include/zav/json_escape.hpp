@@ -3,9 +3,10 @@
 // below 0x20, and every other byte ("/", DEL and UTF-8 included) as it is.
 #pragma once
 
+#include <emmintrin.h>
+
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 
 namespace zav {
@@ -29,14 +30,26 @@ inline constexpr std::array<JsonEscape, 256> JSON_ESCAPES = [] {
   return table;
 }();
 
-// True when one of the eight bytes of `word` is '"', '\\' or below 0x20, the
-// bytes that need an escape (a word with a byte of 0x80 or more may report
-// true without one; it never reports false with one).
-inline bool word_needs_escape(std::uint64_t word) {
-  constexpr std::uint64_t ONES = 0x0101010101010101ULL, HIGHS = 0x8080808080808080ULL;
-  auto has_zero_byte = [](std::uint64_t v) { return ((v - ONES) & ~v & HIGHS) != 0; };
-  bool below_space = ((word - ONES * 0x20) & ~word & HIGHS) != 0;
-  return below_space || has_zero_byte(word ^ (ONES * '"')) || has_zero_byte(word ^ (ONES * '\\'));
+// The position of the first byte at or after `from` that needs an escape
+// ('"', '\\' or a byte below 0x20), or the text's size when there is none.
+// Sixteen bytes are looked at in one step.
+inline std::size_t find_json_escape(std::string_view text, std::size_t from) {
+  const char* data = text.data();
+  const __m128i quote = _mm_set1_epi8('"');
+  const __m128i backslash = _mm_set1_epi8('\\');
+  const __m128i below_space = _mm_set1_epi8(0x1F);
+  std::size_t i = from;
+  for (; text.size() - i >= 16; i += 16) {
+    __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+    __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(chunk, below_space), chunk);
+    __m128i special = _mm_or_si128(_mm_cmpeq_epi8(chunk, quote), _mm_cmpeq_epi8(chunk, backslash));
+    int mask = _mm_movemask_epi8(_mm_or_si128(control, special));
+    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+  }
+  for (; i < text.size(); ++i) {
+    if (JSON_ESCAPES[static_cast<unsigned char>(data[i])].size != 0) return i;
+  }
+  return text.size();
 }
 
 // Hands `write` the inside of the JSON string for `text` (no quotation marks):
@@ -44,18 +57,10 @@ inline bool word_needs_escape(std::uint64_t word) {
 template <typename Write>
 void write_escaped_json_text(std::string_view text, Write&& write) {
   std::size_t run = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    // Eight bytes at a time while none of them needs an escape.
-    while (text.size() - i >= 8) {
-      std::uint64_t word;
-      std::memcpy(&word, text.data() + i, 8);
-      if (word_needs_escape(word)) break;
-      i += 8;
-    }
-    if (i == text.size()) break;
-    const JsonEscape& escape = JSON_ESCAPES[static_cast<unsigned char>(text[i])];
-    if (escape.size == 0) continue;
+  for (std::size_t i = find_json_escape(text, 0); i < text.size();
+       i = find_json_escape(text, run)) {
     if (i > run) write(text.substr(run, i - run));
+    const JsonEscape& escape = JSON_ESCAPES[static_cast<unsigned char>(text[i])];
     write(std::string_view(escape.bytes, escape.size));
     run = i + 1;
   }
