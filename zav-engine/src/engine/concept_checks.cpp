@@ -36,8 +36,14 @@ Concept make_concept(const SourceFile& file, std::string_view content, const Jso
   write_canonical_json(map, record.frontmatter_json);
   record.parsed_digest =
       prefixed_digest(PARSED_DIGEST_PREFIX, parsed_digest_text(record.frontmatter_json, body));
-  record.body = std::string(body);
   return record;
+}
+
+// The body is the rest of the text that holds it: cutting off what stands
+// before it makes it a string of its own without a second copy of the text.
+std::string cut_out_body(std::string& holder, std::string_view body) {
+  holder.erase(0, static_cast<std::size_t>(body.data() - holder.data()));
+  return std::move(holder);
 }
 
 }  // namespace
@@ -63,27 +69,28 @@ std::optional<std::string> string_field(const JsonMap& map, std::string_view key
   return std::nullopt;
 }
 
-void check_concept_file(const SourceFile& file, std::vector<Concept>& concepts,
+void check_concept_file(SourceFile& file, std::vector<Concept>& concepts,
                         std::vector<LinkSource>& link_sources,
                         std::vector<Diagnostic>& diagnostics) {
-  const std::string& content = std::get<std::string>(file.content);
+  std::string& content = std::get<std::string>(file.content);
   // Most files have no carriage return, and then need no normalised copy.
   std::string normalized_copy;
-  std::string_view normalized = content;
+  std::string* normalized = &content;
   if (content.find('\r') != std::string::npos) {
     normalized_copy = normalize_line_ends(content);
-    normalized = normalized_copy;
+    normalized = &normalized_copy;
   }
   auto fail = [&](std::string message) {
     diagnostics.push_back(Diagnostic::new_(catalogue::ZAV001, catalogue::ERROR, file.relative_path,
                                            std::move(message)));
   };
-  std::optional<FrontmatterSplit> split = split_frontmatter(normalized);
+  std::optional<FrontmatterSplit> split = split_frontmatter(*normalized);
   if (!split) return fail(std::string(catalogue::MISSING_FRONTMATTER));
   std::expected<JsonMap, std::string> map = parse_frontmatter(split->yaml);
   if (!map) return fail(std::move(map.error()));
 
   Concept record = make_concept(file, content, *map, split->body);
+  record.body = cut_out_body(*normalized, split->body);
   if (record.concept_type.empty()) {
     diagnostics.push_back(
         Diagnostic::error(catalogue::ZAV002, file.relative_path, catalogue::MISSING_TYPE));

@@ -12,8 +12,9 @@
 
 namespace zav {
 
-// `file` holds text (reads that failed never get here).
-void check_concept_file(const SourceFile& file, std::vector<Concept>& concepts,
+// `file` holds text (reads that failed never get here); the concept's body
+// is taken out of it.
+void check_concept_file(SourceFile& file, std::vector<Concept>& concepts,
                         std::vector<LinkSource>& link_sources,
                         std::vector<Diagnostic>& diagnostics);
 
