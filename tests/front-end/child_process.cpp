@@ -39,8 +39,14 @@ DescriptorRun run_with_descriptors(const std::string& program, const std::vector
   pid_t pid = ::fork();
   if (pid < 0) throw std::runtime_error("fork failed");
   if (pid == 0) {
-    ::dup2(stdin_fd, 0);
-    ::dup2(stdout_fd, 1);
+    for (int target : {0, 1}) {
+      int source = target == 0 ? stdin_fd : stdout_fd;
+      if (source == CLOSED_DESCRIPTOR) {
+        ::close(target);
+      } else {
+        ::dup2(source, target);
+      }
+    }
     ::dup2(err[1], 2);
     ::signal(SIGPIPE, SIG_DFL);
     ::execv(program.c_str(), argv.data());

@@ -22,8 +22,11 @@ struct DescriptorRun {
   int signal = 0;      // when a signal ended it
 };
 
+// Stands for a descriptor that the child starts with closed.
+inline constexpr int CLOSED_DESCRIPTOR = -1;
+
 // Runs `program` with `stdin_fd` and `stdout_fd` as its descriptors 0 and 1
-// and collects standard error.
+// (or with them closed) and collects standard error.
 DescriptorRun run_with_descriptors(const std::string& program, const std::vector<std::string>& args,
                                    int stdin_fd, int stdout_fd);
 

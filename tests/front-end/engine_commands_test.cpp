@@ -96,6 +96,20 @@ TEST(LoadCommand, FullDeviceIsReported) {
   ::close(null_in);
 }
 
+// Standard descriptors closed at start-up are opened on /dev/null: output
+// into it succeeds and input from it is empty.
+TEST(StartUp, ClosedStandardDescriptorsReadAndWriteNothing) {
+  TempTree tree;
+  DescriptorRun load = run_with_descriptors(PROGRAM, {"__engine-load", tree.root()},
+                                            CLOSED_DESCRIPTOR, CLOSED_DESCRIPTOR);
+  EXPECT_EQ(load.exit_code, 0);
+  EXPECT_EQ(load.err, "");
+  DescriptorRun facts =
+      run_with_descriptors(PROGRAM, {"__engine-facts"}, CLOSED_DESCRIPTOR, CLOSED_DESCRIPTOR);
+  EXPECT_EQ(facts.exit_code, 1);
+  EXPECT_EQ(facts.err, "zav-parser: EOF while parsing a value at line 1 column 0\n");
+}
+
 TEST(FactsCommand, InputFailures) {
   const std::string not_utf8 = "stream did not contain valid UTF-8";
   const std::vector<FailureCase> cases = {
