@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include "dispatch.hpp"
@@ -11,6 +12,16 @@
 #include "stdout_stream.hpp"
 
 namespace {
+
+// Each load and each facts run frees and allocates texts of similar sizes one
+// document after another. Memory that the allocator keeps for reuse costs
+// nothing, where memory handed back to the system and asked for again costs a
+// page fault per page: blocks up to 32 MiB come from the heap, and the heap is
+// not trimmed below 512 MiB of free space.
+void keep_freed_memory_for_reuse() {
+  (void)::mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  (void)::mallopt(M_TRIM_THRESHOLD, 512 << 20);
+}
 
 void open_missing_standard_descriptors() {
   for (int fd = 0; fd <= 2; ++fd) {
@@ -24,6 +35,7 @@ void open_missing_standard_descriptors() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  keep_freed_memory_for_reuse();
   open_missing_standard_descriptors();
   std::signal(SIGPIPE, SIG_IGN);
   zav::keep_process_arguments(argc, argv);
