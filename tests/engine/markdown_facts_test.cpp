@@ -60,6 +60,7 @@ TEST(MarkdownFacts, FindsHeadingsAndLinks) {
       {"[a](<my file.md>) [b](a&amp;b.md) [c](a\\)b) [d](e.md \"title\")",
        {"my file.md", "a&b.md", "a)b", "e.md"},
        {}},
+      {"[a](<b>\"t\")", {}, {}},  // a title must be set off from the destination
       {"![alt](img.png) ![a [b](c.md) d](e.png)", {"c.md"}, {}},
       {"`[a](b.md)`\n\n    [c](d.md)\n\n```\n[e](f.md)\n```\n\n<a href=\"g.md\">g</a>", {}, {}},
       {"---\ntitle: x\n---\nbody", {}, {{2, "title: x"}}},
@@ -126,6 +127,7 @@ TEST(MarkdownFacts, CutsHeadingTextFromTheSource) {
       {"# &amp;x", {}, {{1, "&amp;x"}}},
       // tabs and other white space before the markers
       {"\t# x", {}, {}},
+      {"\t># x", {}, {}},  // four columns of indentation: a code block, not a quote
       {">\t# x", {}, {{1, "x"}}},
       {"-\t# x", {}, {{1, "x"}}},
       {"#\x0bx", {}, {}},
@@ -142,6 +144,7 @@ TEST(MarkdownFacts, CutsUnderlinedHeadingsInContainers) {
       {"1.  a\n    b\n    ===", {}, {{1, "a\n    b"}}},
       {"- > a\n  > b\n  > ---", {}, {{2, "a\n  > b"}}},
       {"[r]: /u\nFoo\n===", {}, {{1, "Foo"}}},
+      {"[r]: /u\n\t\nFoo\n===", {}, {{1, "Foo"}}},  // a line of white space only is blank
       {"[r]:\n/u\n'title'\n  Foo\n===", {}, {{1, "Foo"}}},
       {"a  \nb\\\nc  \n===", {}, {{1, "a  \nb\\\nc"}}},
       {"x\n===\n===", {}, {{1, "x"}}},
