@@ -131,6 +131,11 @@ TEST(MarkdownFacts, CutsHeadingTextFromTheSource) {
       {">\t# x", {}, {{1, "x"}}},
       {"-\t# x", {}, {{1, "x"}}},
       {"#\x0bx", {}, {}},
+      // a byte order mark is an ordinary character, and the first of its line
+      {"\xEF\xBB\xBF# a", {}, {}},
+      {"\xEF\xBB\xBF" "a\nb\n===", {}, {{1, "\xEF\xBB\xBF" "a\nb"}}},
+      {"\xEF\xBB\xBF    code [l](m)\n# h", {"m"}, {{1, "h"}}},
+      {"\xEF\xBB\xBF\xEF\xBB\xBF" "a\n=", {}, {{1, "\xEF\xBB\xBF\xEF\xBB\xBF" "a"}}},
   });
 }
 
@@ -177,7 +182,7 @@ TEST(MarkdownFacts, SurvivesDeepNestingAndLongRuns) {
   });
 }
 
-// Offsets of the 1-based byte columns that the parser reports: a byte order mark is not part of
+// Offsets of the 1-based byte columns that the parser reports: a byte order mark is part of
 // line 1, and a NUL counts three bytes (the parser reads it as U+FFFD).
 TEST(LineTable, MapsParserColumnsToOffsets) {
   std::string text =
@@ -185,12 +190,12 @@ TEST(LineTable, MapsParserColumnsToOffsets) {
       "ab\r\ncd\re\0f\nlast"s;
   LineTable lines(text);
   ASSERT_EQ(lines.line_count(), 4u);
-  EXPECT_EQ(lines.start(1), 3u);
+  EXPECT_EQ(lines.start(1), 0u);
   EXPECT_EQ(lines.end(1), 5u);
   EXPECT_EQ(lines.next(1), 7u);
   EXPECT_EQ(lines.end(2), 9u);
   EXPECT_EQ(lines.next(2), 10u);
-  EXPECT_EQ(lines.offset_of_column(1, 2), 4u);
+  EXPECT_EQ(lines.offset_of_column(1, 5), 4u);
   EXPECT_EQ(lines.offset_of_column(3, 2), 11u);  // the NUL
   EXPECT_EQ(lines.offset_of_column(3, 5), 12u);  // just after its three bytes
   EXPECT_EQ(lines.offset_of_column(3, 99), 13u);

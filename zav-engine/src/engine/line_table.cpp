@@ -19,7 +19,7 @@ std::size_t find_byte(std::string_view text, std::size_t from, char c) {
 // Line ends and NULs are found with memchr, which scans many bytes at a time;
 // the next LF and CR are remembered so that no byte is scanned twice.
 LineTable::LineTable(std::string_view text) : text_(text) {
-  std::size_t pos = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+  std::size_t pos = 0;
   for (std::size_t nul = find_byte(text, pos, '\0'); nul < text.size();
        nul = find_byte(text, nul + 1, '\0')) {
     nuls_.push_back(nul);

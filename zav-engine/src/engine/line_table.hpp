@@ -8,8 +8,8 @@
 
 namespace zav {
 
-// Lines end at LF, CR LF or a lone CR; they are numbered from 1. A UTF-8 byte order mark at the
-// start of the text is not part of line 1, since the parser drops it before counting columns.
+// Lines end at LF, CR LF or a lone CR; they are numbered from 1. A byte order mark at the start
+// of the text belongs to line 1: the parser reads it as an ordinary character.
 class LineTable {
  public:
   explicit LineTable(std::string_view text);

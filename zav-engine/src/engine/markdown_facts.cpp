@@ -31,9 +31,6 @@ struct IterFree {
 
 using Document = std::unique_ptr<cmark_node, NodeFree>;
 
-// The text is followed by a blank line, which changes no block and no inline, so that every
-// block is closed by a line of its own: cmark then ends a heading underlined with "=" or "-" on
-// the line after its underline, and an ATX heading on its own line.
 // Small texts, nearly all of them, are parsed in the arena; a large one with
 // cmark's own allocator, which reuses what the parse frees along the way.
 constexpr std::size_t ARENA_TEXT_LIMIT = std::size_t{1} << 20;
@@ -42,7 +39,22 @@ cmark_mem* parse_memory(std::string_view text) {
   return text.size() <= ARENA_TEXT_LIMIT ? cmark_arena_memory() : cmark_get_default_mem_allocator();
 }
 
+constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
+// U+4E00: as long as the mark, and like it neither white space nor punctuation.
+constexpr std::string_view MARK_STAND_IN = "\xE4\xB8\x80";
+
+// The text is followed by a blank line, which changes no block and no inline, so that every
+// block is closed by a line of its own: cmark then ends a heading underlined with "=" or "-" on
+// the line after its underline, and an ATX heading on its own line.
+// cmark drops a byte order mark that starts the text, where CommonMark reads it as an ordinary
+// character: the parser gets a letter of the same length in its place, so every offset stays.
 Document parse(std::string_view text) {
+  std::string with_stand_in;
+  if (text.starts_with(BYTE_ORDER_MARK)) {
+    with_stand_in.reserve(text.size());
+    with_stand_in.append(MARK_STAND_IN).append(text.substr(BYTE_ORDER_MARK.size()));
+    text = with_stand_in;
+  }
   std::unique_ptr<cmark_parser, ParserFree> parser(
       cmark_parser_new_with_mem(CMARK_OPT_DEFAULT, parse_memory(text)));
   cmark_parser_feed(parser.get(), text.data(), text.size());
