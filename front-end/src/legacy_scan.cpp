@@ -1,8 +1,5 @@
 #include "legacy_scan.hpp"
 
-#include <cstdint>
-#include <cstring>
-
 #include <algorithm>
 
 #include "zav/json_escape.hpp"
@@ -67,7 +64,8 @@ bool Scanner::find_string_stop() {
 }
 
 ScanStatus Scanner::read_string(std::string& out) {
-  // Callers reuse `out`, so its room is there after the first few strings.
+  // No room is reserved ahead, which would cost a second scan of the string:
+  // documents and keys are read into buffers reused from string to string.
   out.clear();
   for (;;) {
     std::size_t run_start = index_;
