@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "yaml/canonical_json.hpp"
 #include "yaml/frontmatter_yaml.hpp"
@@ -71,6 +72,29 @@ TEST(FrontmatterBounds, HostileTextsEndWithTheBoundMessages) {
   EXPECT_EQ(parse_frontmatter("a: " + repeat("{a: ", 256) + repeat("}", 256)).error(),
             "invalid YAML frontmatter: recursion limit exceeded at byte 1023 line 1 column 1024");
   EXPECT_TRUE(parse_frontmatter("a: " + repeat("[", 255) + repeat("]", 255)).has_value());
+}
+
+TEST(FrontmatterBounds, TextCopiedByAliasesIsBoundedByTheTextsSize) {
+  // An anchored text of 1 000 bytes and `aliases` aliases to it: the anchor
+  // and each alias copy it.
+  auto copies_of_text = [](std::size_t aliases) {
+    return "a: &x " + repeat("v", 1000) + "\nb: [*x" + repeat(",*x", aliases - 1) + "]";
+  };
+  auto fits = [&](std::size_t aliases) {
+    std::size_t bound = ALIAS_TEXT_FACTOR * copies_of_text(aliases).size() + ALIAS_TEXT_ALLOWANCE;
+    return 1000 * (aliases + 1) <= bound;
+  };
+  std::size_t most = 1;
+  while (fits(most + 1)) ++most;
+  EXPECT_TRUE(parse_frontmatter(copies_of_text(most)).has_value()) << most;
+  EXPECT_EQ(parse_frontmatter(copies_of_text(most + 1)).error(), TOO_LARGE) << most;
+
+  // 10 000 copies of a 100 KB text would be a gigabyte.
+  std::string big = "a: &x " + repeat("v", 100'000) + "\nb: [*x" + repeat(",*x", 9'999) + "]";
+  EXPECT_EQ(parse_frontmatter(big).error(), TOO_LARGE);
+  // Keys count as text too.
+  std::string keys = "a: &x {" + repeat("k", 100'000) + ": v}\nb: [*x" + repeat(",*x", 9'999) + "]";
+  EXPECT_EQ(parse_frontmatter(keys).error(), TOO_LARGE);
 }
 
 TEST(FrontmatterBounds, NestingTooDeepEndsTheParse) {

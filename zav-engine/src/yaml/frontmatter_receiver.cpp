@@ -1,5 +1,6 @@
 #include "yaml/frontmatter_receiver.hpp"
 
+#include <cstdint>
 #include <utility>
 
 #include "yaml/frontmatter_yaml.hpp"
@@ -20,6 +21,12 @@ bool is_null_scalar(const YamlEvent& event) {
 }
 
 }  // namespace
+
+FrontmatterReceiver::FrontmatterReceiver(std::size_t yaml_size)
+    : yaml_size_(yaml_size),
+      max_copied_text_(yaml_size > (SIZE_MAX - ALIAS_TEXT_ALLOWANCE) / ALIAS_TEXT_FACTOR
+                           ? SIZE_MAX
+                           : yaml_size * ALIAS_TEXT_FACTOR + ALIAS_TEXT_ALLOWANCE) {}
 
 std::expected<std::vector<JsonMap>, std::string> collect_merge_maps(JsonList list) {
   std::vector<JsonMap> maps;
@@ -71,12 +78,14 @@ void FrontmatterReceiver::fail(std::string message) {
   error_ = std::move(message);
 }
 
-bool FrontmatterReceiver::count_copied_nodes(std::size_t nodes) {
-  if (nodes > MAX_FRONTMATTER_NODES - copied_nodes_) {
+bool FrontmatterReceiver::count_copy(const JsonValueShape& shape) {
+  if (shape.nodes > MAX_FRONTMATTER_NODES - copied_nodes_ ||
+      shape.text_bytes > max_copied_text_ - copied_text_) {
     fail("frontmatter is too large after alias expansion");
     return false;
   }
-  copied_nodes_ += nodes;
+  copied_nodes_ += shape.nodes;
+  copied_text_ += shape.text_bytes;
   return true;
 }
 
@@ -100,14 +109,14 @@ void FrontmatterReceiver::on_alias(std::uint64_t anchor_id) {
   if (stack_.size() + anchored.shape.depth > MAX_FRONTMATTER_DEPTH) {
     return fail("frontmatter nesting is too deep");
   }
-  if (!count_copied_nodes(anchored.shape.nodes)) return;
+  if (!count_copy(anchored.shape)) return;
   insert_node(anchored.value, 0);
 }
 
 void FrontmatterReceiver::insert_node(JsonValue value, std::uint64_t anchor_id) {
   if (anchor_id != 0) {
     JsonValueShape shape = measure_json_value(value);
-    if (!count_copied_nodes(shape.nodes)) return;
+    if (!count_copy(shape)) return;
     anchors_.insert_or_assign(anchor_id, AnchoredValue{value, shape});
   }
   if (stack_.empty()) {

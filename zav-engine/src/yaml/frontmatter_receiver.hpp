@@ -49,10 +49,14 @@ std::expected<std::vector<JsonMap>, std::string> collect_merge_maps(JsonList lis
 
 class FrontmatterReceiver final : public YamlEventReceiver {
  public:
+  // `yaml_size` is the size of the YAML text, which bounds the text that
+  // anchors and aliases may copy.
+  explicit FrontmatterReceiver(std::size_t yaml_size = 0);
+
   // Returns false when the open collections nest too deep: the rest of the
   // text must not be read.
   bool on_event(const YamlEvent& event) override;
-  void restart() override { *this = FrontmatterReceiver(); }
+  void restart() override { *this = FrontmatterReceiver(yaml_size_); }
 
   // Places a finished node into the innermost open collection, or as a root.
   void insert_node(JsonValue value, std::uint64_t anchor_id);
@@ -69,14 +73,18 @@ class FrontmatterReceiver final : public YamlEventReceiver {
   void on_alias(std::uint64_t anchor_id);
   void insert_into_mapping(CollectionFrame::Mapping& mapping, JsonValue value);
   void merge(CollectionFrame::Mapping& mapping, JsonValue value);
-  // Counts `nodes` more copied nodes; false (and the error) past the bound.
-  bool count_copied_nodes(std::size_t nodes);
+  // Counts one more copy of a value of that shape; false (and the error)
+  // past the bounds.
+  bool count_copy(const JsonValueShape& shape);
 
   std::vector<JsonValue> document_roots_;
   std::vector<CollectionFrame> stack_;
   std::optional<std::string> error_;
   AnchorTable anchors_;
+  std::size_t yaml_size_ = 0;
+  std::size_t max_copied_text_ = 0;
   std::size_t copied_nodes_ = 0;      // nodes made for anchors and aliases
+  std::size_t copied_text_ = 0;       // bytes of text in those nodes
   std::size_t open_collections_ = 0;  // counted from the events, also after an error
 };
 

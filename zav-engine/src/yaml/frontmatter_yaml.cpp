@@ -18,7 +18,7 @@ std::string prefixed(std::string_view message) {
 }
 
 std::expected<JsonMap, std::string> read_frontmatter(std::string_view yaml) {
-  FrontmatterReceiver receiver;
+  FrontmatterReceiver receiver(yaml.size());
   auto parsed = read_yaml_events(yaml, receiver);
   if (!parsed) return std::unexpected(prefixed(parsed.error()));
   if (receiver.error()) return std::unexpected(prefixed(*receiver.error()));

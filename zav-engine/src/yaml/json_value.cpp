@@ -14,12 +14,17 @@ JsonValueShape measure_json_value(const JsonValue& value) {
     auto [node, around] = pending.back();
     pending.pop_back();
     ++shape.nodes;
-    if (const auto* list = node->as_list()) {
+    if (const auto* text = node->as_text()) {
+      shape.text_bytes += text->size();
+    } else if (const auto* list = node->as_list()) {
       shape.depth = std::max(shape.depth, around + 1);
       for (const auto& item : *list) pending.emplace_back(&item, around + 1);
     } else if (const auto* map = node->as_map()) {
       shape.depth = std::max(shape.depth, around + 1);
-      for (const auto& [key, item] : *map) pending.emplace_back(&item, around + 1);
+      for (const auto& [key, item] : *map) {
+        shape.text_bytes += key.size();
+        pending.emplace_back(&item, around + 1);
+      }
     }
   }
   return shape;

@@ -24,11 +24,13 @@ struct JsonValue {
   const JsonMap* as_map() const { return std::get_if<JsonMap>(&value); }
 };
 
-// How much a value holds: every value counts one node (map keys do not), and
-// depth is the number of nested lists and maps (0 for null and text).
+// How much a value holds: every value counts one node (map keys do not),
+// depth is the number of nested lists and maps (0 for null and text), and
+// text_bytes the bytes of its texts and map keys.
 struct JsonValueShape {
   std::size_t nodes = 0;
   std::size_t depth = 0;
+  std::size_t text_bytes = 0;
 };
 
 // Measured without recursion, so any depth is safe.
