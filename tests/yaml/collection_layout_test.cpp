@@ -19,7 +19,7 @@ TEST(CollectionLayout, ColumnsCountFromTheLastLineBreak) {
   for (auto [offset, column] : offsets_and_columns) {
     ASSERT_FALSE(layout.begin_node(NodeKind::FlowCollection, offset, offset));
     EXPECT_EQ(layout.innermost_column(), column) << "offset " << offset;
-    layout.end_collection();
+    ASSERT_FALSE(layout.end_collection(offset + 1));
   }
 }
 

@@ -74,6 +74,49 @@ TEST(FrontmatterBounds, HostileTextsEndWithTheBoundMessages) {
   EXPECT_TRUE(parse_frontmatter("a: " + repeat("[", 255) + repeat("]", 255)).has_value());
 }
 
+TEST(FrontmatterBounds, ImplicitKeysAreAtMost1024Characters) {
+  // Counted in characters, from the key's first property to its ":".
+  struct Row {
+    std::string yaml;
+    bool accepted;
+  };
+  std::string k1000 = repeat("k", 1000);
+  std::vector<Row> rows = {
+      {repeat("k", 1000) + ": v", true},
+      {repeat("k", 1100) + ": v", false},
+      {repeat("k", 1024) + ": v", true},
+      {repeat("k", 1025) + ": v", false},
+      {repeat("k", 1020) + "    : v", true},
+      {repeat("k", 1020) + "\t\t\t\t\t: v", false},
+      {repeat("\xC3\xA9", 1024) + ": v", true},
+      {repeat("\xC3\xA9", 1025) + ": v", false},
+      {"\"" + repeat("k", 1022) + "\": v", true},
+      {"\"" + repeat("k", 1023) + "\": v", false},
+      {"&a " + repeat("k", 1022) + ": v", false},
+      {"x:\n  " + repeat("k", 1025) + ": v", false},
+      {"- " + repeat("k", 1025) + ": v", false},
+      {"[" + repeat("a,", 511) + "a]: v", false},
+      // an explicit key, and the keys of a flow mapping, are not limited
+      {"? " + repeat("k", 1100) + "\n: v", true},
+      {"{" + repeat("k", 1100) + ": v}", true},
+      // a single pair in a flow sequence is
+      {"a: [" + repeat("k", 1100) + ": v]", false},
+      {"a: [" + repeat("k", 1000) + ": v]", true},
+  };
+  for (const Row& row : rows) {
+    auto map = parse_frontmatter(row.yaml);
+    EXPECT_EQ(map.has_value(), row.accepted) << row.yaml.substr(0, 40) << "...";
+    if (!map) {
+      EXPECT_TRUE(map.error().starts_with("invalid YAML frontmatter: ")) << map.error();
+      EXPECT_NE(map.error().find(" at byte "), std::string::npos) << map.error();
+    }
+  }
+  // The error stands at the ":".
+  EXPECT_TRUE(parse_frontmatter(repeat("k", 1100) + ": v")
+                  .error()
+                  .ends_with(" at byte 1100 line 1 column 1101"));
+}
+
 TEST(FrontmatterBounds, TextCopiedByAliasesIsBoundedByTheTextsSize) {
   // An anchored text of 1 000 bytes and `aliases` aliases to it: the anchor
   // and each alias copy it.

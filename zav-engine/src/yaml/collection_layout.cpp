@@ -1,6 +1,7 @@
 #include "yaml/collection_layout.hpp"
 
 #include <algorithm>
+#include <utility>
 
 namespace zav {
 
@@ -33,6 +34,11 @@ std::optional<LayoutError> CollectionLayout::begin_node(NodeKind kind, std::size
       return LayoutError{"wrongly indented node", offset};
     }
   }
+  // Keys of block mappings and flow pairs are measured once complete.
+  if (!open_.empty() && !open_.back().sequence && !open_.back().bracketed &&
+      !open_.back().expects_value) {
+    open_.back().key_start = offset;
+  }
   if (kind == NodeKind::Scalar) return std::nullopt;
   bool bracketed = kind == NodeKind::FlowCollection;
   if (bracketed && ++flow_level_ > MAX_FLOW_NESTING) {
@@ -43,17 +49,35 @@ std::optional<LayoutError> CollectionLayout::begin_node(NodeKind kind, std::size
   return std::nullopt;
 }
 
-void CollectionLayout::end_collection() {
-  if (open_.empty()) return;
+std::optional<LayoutError> CollectionLayout::end_collection(std::size_t end) {
+  if (open_.empty()) return std::nullopt;
   if (open_.back().bracketed) --flow_level_;
   open_.pop_back();
-  complete_child();
+  return complete_child(end);
 }
 
-void CollectionLayout::complete_child() {
-  if (!open_.empty() && !open_.back().sequence) {
-    open_.back().expects_value = !open_.back().expects_value;
-  }
+std::optional<LayoutError> CollectionLayout::complete_child(std::size_t end) {
+  if (open_.empty() || open_.back().sequence) return std::nullopt;
+  Open& mapping = open_.back();
+  mapping.expects_value = !mapping.expects_value;
+  if (!mapping.expects_value || mapping.key_start == NO_KEY) return std::nullopt;
+  std::size_t start = std::exchange(mapping.key_start, NO_KEY);
+  return check_implicit_key(start, end);
+}
+
+// A key is implicit when it stands on one line and its ":" follows it there.
+std::optional<LayoutError> CollectionLayout::check_implicit_key(std::size_t start,
+                                                                std::size_t end) const {
+  std::size_t colon = std::min(end, text_.size());
+  while (colon < text_.size() && (text_[colon] == ' ' || text_[colon] == '\t')) ++colon;
+  if (colon >= text_.size() || text_[colon] != ':' || colon <= start) return std::nullopt;
+  std::string_view key = text_.substr(start, colon - start);
+  if (key.size() <= MAX_IMPLICIT_KEY_CHARACTERS) return std::nullopt;  // bytes bound characters
+  if (key.find_first_of("\r\n") != std::string_view::npos) return std::nullopt;
+  std::size_t characters = 0;
+  for (char c : key) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  if (characters <= MAX_IMPLICIT_KEY_CHARACTERS) return std::nullopt;
+  return LayoutError{"implicit key is longer than 1024 characters", colon};
 }
 
 }  // namespace zav

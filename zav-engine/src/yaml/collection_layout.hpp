@@ -1,7 +1,7 @@
 // The open collections of a YAML stream as the parser reports them: where
 // each starts, flow or block, and whether a mapping waits for a key or a
-// value. It enforces the flow nesting limit and the indentation rules that
-// the parser does not check itself.
+// value. It enforces the flow nesting limit, the indentation rules and the
+// length of implicit keys, which the parser does not check itself.
 #pragma once
 
 #include <cstddef>
@@ -13,6 +13,10 @@ namespace zav {
 
 // Flow collections nest at most this deep.
 inline constexpr std::size_t MAX_FLOW_NESTING = 255;
+// An implicit key (one without "?") of a block mapping or of a single pair
+// in a flow sequence, with its properties and the white space before its
+// ":", is at most this many characters long.
+inline constexpr std::size_t MAX_IMPLICIT_KEY_CHARACTERS = 1024;
 
 struct LayoutError {
   const char* description;
@@ -30,13 +34,20 @@ class CollectionLayout {
   // A node begins at `offset` (its first property, else its content) and
   // its content at `content`. A collection is opened too.
   std::optional<LayoutError> begin_node(NodeKind kind, std::size_t offset, std::size_t content);
-  // The innermost collection ends; that completes a node of its parent.
-  void end_collection();
-  // A scalar or alias node is complete.
-  void end_scalar() { complete_child(); }
+  // The innermost collection ends at `end`; that completes a node of its
+  // parent.
+  std::optional<LayoutError> end_collection(std::size_t end);
+  // A scalar or alias node is complete; its source ends at `end`.
+  std::optional<LayoutError> end_scalar(std::size_t end) { return complete_child(end); }
 
   bool in_block_collection() const { return !open_.empty() && !open_.back().flow; }
+  bool in_flow_collection() const { return !open_.empty() && open_.back().flow; }
   bool in_block_sequence() const { return in_block_collection() && open_.back().sequence; }
+  // True when the innermost collection is a block mapping whose key is
+  // complete and whose value has not begun.
+  bool awaits_block_value() const {
+    return in_block_collection() && !open_.back().sequence && open_.back().expects_value;
+  }
   // The column at which the innermost collection starts.
   std::size_t innermost_column() const { return open_.empty() ? 0 : open_.back().column; }
 
@@ -47,10 +58,13 @@ class CollectionLayout {
     bool sequence;
     bool bracketed;
     bool expects_value = false;  // a mapping whose key is complete
+    std::size_t key_start = NO_KEY;  // where the key being read begins
   };
+  static constexpr std::size_t NO_KEY = static_cast<std::size_t>(-1);
 
   std::size_t column_of(std::size_t offset);
-  void complete_child();
+  std::optional<LayoutError> complete_child(std::size_t end);
+  std::optional<LayoutError> check_implicit_key(std::size_t start, std::size_t end) const;
 
   std::string_view text_;
   std::vector<Open> open_;

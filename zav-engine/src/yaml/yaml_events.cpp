@@ -198,8 +198,14 @@ class EventPass {
   }
 
   // The parser rejects an empty entry of a block sequence that is not
-  // indented under its mapping key ("a:\n-\n"); "~" is the same null.
+  // indented under its mapping key ("a:\n-\n"); "~" is the same null. And it
+  // reads a tag on into a flow indicator that follows it ("{a: [!]}"), which
+  // may end the parse before the tag's node is reported: a space is put
+  // between them.
   PassOutcome parser_error(SyntaxError error) const {
+    if (auto stop = find_flow_indicator_after_tag(text_, last_event_end_, error.offset)) {
+      return Rewrite{*stop, " "};
+    }
     if (error.description != "did not find expected node content" || !layout_.in_block_sequence()) {
       return error;
     }
@@ -236,6 +242,7 @@ class EventPass {
   }
 
   Problem translate(fy_event* raw, YamlEvent& event) {
+    bool in_flow = layout_.in_flow_collection();  // before the event opens a collection
     Problem problem;
     switch (raw->type) {
       case FYET_STREAM_START:
@@ -266,7 +273,6 @@ class EventPass {
       case FYET_MAPPING_END:
         event.type =
             raw->type == FYET_SEQUENCE_END ? YamlEventType::SequenceEnd : YamlEventType::MappingEnd;
-        layout_.end_collection();
         break;
       case FYET_ALIAS:
         problem = translate_alias(raw, event);
@@ -274,9 +280,19 @@ class EventPass {
       default:
         break;
     }
-    if (!problem && raw->type != FYET_ALIAS) problem = translate_properties(raw, event);
+    if (!problem && raw->type != FYET_ALIAS) problem = translate_properties(raw, event, in_flow);
     note_event_end(raw, event);
-    return problem;
+    if (problem) return problem;
+    switch (raw->type) {
+      case FYET_SCALAR:
+      case FYET_ALIAS:
+        return layout_problem(layout_.end_scalar(last_event_end_));
+      case FYET_SEQUENCE_END:
+      case FYET_MAPPING_END:
+        return layout_problem(layout_.end_collection(last_event_end_));
+      default:
+        return std::nullopt;
+    }
   }
 
   // Where the source of the event ends (an empty node ends with its
@@ -352,12 +368,13 @@ class EventPass {
     Problem problem;
     switch (event.style) {
       case ScalarStyle::Plain:
-        if (!event.text.empty() && follows_colon_and_tab(text_, start)) {
-          return SyntaxError{"':' must be followed by a valid YAML whitespace", start};
-        }
         if (token_end(value) > start) {
           problem =
               layout_problem(layout_.begin_node(NodeKind::Scalar, node_start(raw, start), start));
+        } else if (std::size_t properties = node_start(raw, text_.size());
+                   properties < text_.size()) {
+          // An empty node begins with its properties.
+          problem = layout_problem(layout_.begin_node(NodeKind::Scalar, properties, properties));
         }
         break;
       case ScalarStyle::SingleQuoted:
@@ -377,7 +394,6 @@ class EventPass {
         problem = check_block_scalar(raw, event);
         break;
     }
-    layout_.end_scalar();
     return problem;
   }
 
@@ -395,13 +411,29 @@ class EventPass {
   // no indentation indicator, nested in a block collection, takes the
   // collection's next line as its content: the header is given an indicator.
   // A folded one loses a line break before a more indented line that follows
-  // an empty line: it is read as a literal one and folded here. And a stray
-  // NUL may end one without content lines.
+  // an empty line: it is read as a literal one and folded here. One with an
+  // indentation indicator and only spaces on its lines loses the spaces past
+  // the indentation: its text is made here. And a stray NUL may end one
+  // without content lines.
   Problem check_block_scalar(fy_event* raw, YamlEvent& event) {
     fy_token* value = raw->scalar.value;
     std::size_t content = token_start(value);
     std::size_t end = std::max(content, token_end(value));
     auto line = first_content_line(text_, content, end);
+    if (!line) {
+      auto indicator = block_indicator(raw);
+      BlockScalarHeader header =
+          indicator ? read_block_scalar_header(text_, *indicator) : BlockScalarHeader{};
+      if (header.indentation != 0) {
+        // Content is indented past the innermost block collection (a root
+        // node counts as indented by -1).
+        std::size_t base = layout_.in_block_collection() ? layout_.innermost_column() + 1 : 0;
+        scratch_ = white_block_scalar_text(text_.substr(content, end - content),
+                                           base + header.indentation - 1, header.chomping);
+        event.text = scratch_;
+        return std::nullopt;
+      }
+    }
     if (line && layout_.in_block_collection() && line->indentation <= layout_.innermost_column()) {
       auto indicator = block_indicator(raw);
       if (!indicator || has_indentation_indicator(text_, *indicator)) {
@@ -447,7 +479,26 @@ class EventPass {
       bool bracket = offset < text_.size() && (text_[offset] == '[' || text_[offset] == '{');
       kind = bracket ? NodeKind::FlowCollection : NodeKind::FlowPair;
     }
+    if (kind == NodeKind::BlockMapping && layout_.awaits_block_value() &&
+        on_line_of_value_indicator(offset)) {
+      return SyntaxError{"invalid nested block mapping on the same line", offset};
+    }
     return layout_problem(layout_.begin_node(kind, node_start(raw, offset), offset));
+  }
+
+  // True when the ":" that follows the last key read stands on the line of
+  // `offset`, after something else on its line. A ":" that begins its line
+  // (after an explicit key, or before an empty key) may have a compact
+  // mapping as its value.
+  bool on_line_of_value_indicator(std::size_t offset) const {
+    std::size_t colon = find_value_indicator(text_, last_event_end_);
+    if (colon >= offset) return false;
+    if (text_.substr(colon, offset - colon).find_first_of("\r\n") != std::string_view::npos) {
+      return false;
+    }
+    std::size_t before = colon;
+    while (before > 0 && (text_[before - 1] == ' ' || text_[before - 1] == '\t')) --before;
+    return before > 0 && text_[before - 1] != '\n' && text_[before - 1] != '\r';
   }
 
   Problem translate_alias(fy_event* raw, YamlEvent& event) {
@@ -460,12 +511,10 @@ class EventPass {
       return SyntaxError{"while parsing node, found unknown anchor", offset};
     }
     event.anchor_id = found->second;
-    Problem problem = layout_problem(layout_.begin_node(NodeKind::Scalar, offset, offset));
-    layout_.end_scalar();
-    return problem;
+    return layout_problem(layout_.begin_node(NodeKind::Scalar, offset, offset));
   }
 
-  Problem translate_properties(fy_event* raw, YamlEvent& event) {
+  Problem translate_properties(fy_event* raw, YamlEvent& event, bool in_flow) {
     if (fy_token* anchor = fy_event_get_anchor_token(raw)) {
       event.anchor_id = ++last_anchor_id_;
       anchor_names_.insert_or_assign(std::string(token_text(anchor)), event.anchor_id);
@@ -482,7 +531,12 @@ class EventPass {
     if (suffix.empty() && handle.size() > 1) {
       return SyntaxError{"while parsing a tag, did not find expected tag URI", start};
     }
-    if (!is_valid_shorthand_tag(text_.substr(start, token_end(tag) - start))) {
+    std::string_view tag_text = text_.substr(start, token_end(tag) - start);
+    if (!is_valid_shorthand_tag(tag_text)) {
+      // A flow indicator ends a tag; the parser reads on into it.
+      if (auto stop = flow_indicator_after_tag(tag_text); stop && in_flow) {
+        return Rewrite{start + *stop, " "};
+      }
       return SyntaxError{"while scanning a tag, did not find expected whitespace or line break",
                          start};
     }

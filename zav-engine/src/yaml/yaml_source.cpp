@@ -87,13 +87,6 @@ bool has_invalid_unicode_escape(std::string_view text, std::size_t content) {
   return false;
 }
 
-bool follows_colon_and_tab(std::string_view text, std::size_t offset) {
-  std::size_t pos = std::min(offset, text.size());
-  std::size_t tabs = 0;
-  while (pos > 0 && text[pos - 1] == '\t') --pos, ++tabs;
-  return tabs > 0 && pos > 0 && text[pos - 1] == ':';
-}
-
 std::optional<std::size_t> find_block_scalar_indicator(std::string_view text, std::size_t from) {
   for (std::size_t pos = from; pos < text.size();) {
     char c = text[pos];
@@ -114,6 +107,48 @@ bool has_indentation_indicator(std::string_view text, std::size_t indicator) {
     if (text[pos] >= '1' && text[pos] <= '9') return true;
   }
   return false;
+}
+
+BlockScalarHeader read_block_scalar_header(std::string_view text, std::size_t indicator) {
+  BlockScalarHeader header;
+  for (std::size_t pos = indicator + 1; pos < text.size() && pos <= indicator + 2; ++pos) {
+    char c = text[pos];
+    if (c >= '1' && c <= '9' && header.indentation == 0) {
+      header.indentation = static_cast<std::size_t>(c - '0');
+    } else if ((c == '-' || c == '+') && header.chomping == 0) {
+      header.chomping = c;
+    } else {
+      break;
+    }
+  }
+  return header;
+}
+
+std::string white_block_scalar_text(std::string_view lines, std::size_t indentation,
+                                    char chomping) {
+  std::string text;
+  std::size_t breaks = 0;  // line breaks not yet written: empty lines and the last content line's
+  bool content = false;
+  for (std::size_t start = 0; start < lines.size();) {
+    std::size_t end = line_end(lines, start);
+    std::size_t spaces = end - start;
+    if (spaces > indentation) {
+      text.append(breaks, '\n');
+      text.append(spaces - indentation, ' ');
+      breaks = 1;
+      content = true;
+    } else if (end < lines.size()) {
+      ++breaks;
+    }
+    if (end >= lines.size()) break;
+    start = end + (lines.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
+  if (chomping == '+') {
+    text.append(breaks, '\n');
+  } else if (chomping == 0 && content) {
+    text.push_back('\n');
+  }
+  return text;
 }
 
 std::optional<IndentedLine> first_content_line(std::string_view text, std::size_t from,
@@ -141,6 +176,29 @@ bool is_valid_shorthand_tag(std::string_view tag) {
   return named_handle && tag.find('!', second + 1) == std::string_view::npos;
 }
 
+std::optional<std::size_t> flow_indicator_after_tag(std::string_view tag) {
+  if (!tag.starts_with('!') || tag.starts_with("!<")) return std::nullopt;
+  std::size_t stop = tag.find_first_of(",[]{}");
+  if (stop == std::string_view::npos || tag[stop] == '[' || tag[stop] == '{') return std::nullopt;
+  if (!is_valid_shorthand_tag(tag.substr(0, stop))) return std::nullopt;
+  return stop;
+}
+
+std::optional<std::size_t> find_flow_indicator_after_tag(std::string_view text, std::size_t from,
+                                                         std::size_t to) {
+  to = std::min(to, text.size());
+  for (std::size_t bang = text.find('!', from); bang < to; bang = text.find('!', bang + 1)) {
+    if (bang > 0 && !is_blank(text[bang - 1]) && !is_break(text[bang - 1]) &&
+        text[bang - 1] != '[' && text[bang - 1] != '{' && text[bang - 1] != ',') {
+      continue;
+    }
+    std::size_t end = bang;
+    while (end < text.size() && !is_blank(text[end]) && !is_break(text[end])) ++end;
+    if (auto stop = flow_indicator_after_tag(text.substr(bang, end - bang))) return bang + *stop;
+  }
+  return std::nullopt;
+}
+
 // Skips white space, line breaks and comments from `pos`.
 std::size_t skip_separation(std::string_view text, std::size_t pos) {
   while (pos < text.size()) {
@@ -153,6 +211,11 @@ std::size_t skip_separation(std::string_view text, std::size_t pos) {
     }
   }
   return pos;
+}
+
+std::size_t find_value_indicator(std::string_view text, std::size_t from) {
+  std::size_t pos = skip_separation(text, from);
+  return pos < text.size() && text[pos] == ':' ? pos : text.size();
 }
 
 std::optional<std::size_t> find_empty_entry(std::string_view text, std::size_t from) {

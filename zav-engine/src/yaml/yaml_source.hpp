@@ -22,9 +22,6 @@ std::size_t yaml_offset_of(std::string_view text, int line, int column);
 // a \u or \U escape of a surrogate or of a value above U+10FFFF.
 bool has_invalid_unicode_escape(std::string_view text, std::size_t content);
 
-// True when tabs, and nothing else, separate the ':' before `offset` from it.
-bool follows_colon_and_tab(std::string_view text, std::size_t offset);
-
 // The offset of the '|' or '>' of the block scalar header that follows
 // `from`, skipping white space, line breaks, comments and the indicators
 // ':', '-' and '?'; nothing when something else comes first.
@@ -32,6 +29,20 @@ std::optional<std::size_t> find_block_scalar_indicator(std::string_view text, st
 
 // True when the block scalar header at `indicator` gives an indentation.
 bool has_indentation_indicator(std::string_view text, std::size_t indicator);
+
+// The indicators of a block scalar header: the indentation it gives (0 for
+// none) and its chomping ('-' strip, '+' keep, 0 clip).
+struct BlockScalarHeader {
+  std::size_t indentation = 0;
+  char chomping = 0;
+};
+BlockScalarHeader read_block_scalar_header(std::string_view text, std::size_t indicator);
+
+// The text of a block scalar whose lines hold nothing but spaces, given
+// those lines and the content's indentation: spaces past the indentation
+// are content, shorter lines are empty lines; chomping as in the header.
+std::string white_block_scalar_text(std::string_view lines, std::size_t indentation,
+                                    char chomping);
 
 // The number of spaces that start the first line at or after `from` holding
 // more than spaces, with that line's offset; nothing when no such line
@@ -46,6 +57,23 @@ std::optional<IndentedLine> first_content_line(std::string_view text, std::size_
 // True unless a shorthand tag ("!x", "!!x", "!name!x") holds a "!" in its
 // suffix or a flow indicator; verbatim tags ("!<...>") are not checked.
 bool is_valid_shorthand_tag(std::string_view tag);
+
+// Where a shorthand tag that the parser read too far ends: the offset in
+// `tag` of the ",", "]" or "}" that ends it, when the text before that is a
+// valid tag; nothing otherwise. In a flow collection the tag stands before
+// an empty node there.
+std::optional<std::size_t> flow_indicator_after_tag(std::string_view tag);
+
+// The offset of the first ",", "]" or "}" in text[from, to) that directly
+// follows a shorthand tag that begins a node (a "!" at the start of a line,
+// after white space or after "[", "{" or ","): the parser reads such a tag
+// on into the flow indicator.
+std::optional<std::size_t> find_flow_indicator_after_tag(std::string_view text, std::size_t from,
+                                                         std::size_t to);
+
+// The offset of the ':' that follows `from` after white space, line breaks
+// and comments only; the size of the text when something else comes first.
+std::size_t find_value_indicator(std::string_view text, std::size_t from);
 
 // The offset of the dash of an empty block sequence entry (a "-" followed
 // on its line by nothing or a comment) that follows `from` after white
