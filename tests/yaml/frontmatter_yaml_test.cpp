@@ -262,6 +262,11 @@ TEST(FrontmatterYaml, ReportsSyntaxErrorsWithCharacterPositions) {
       // unknown directive without document start
       {"%FOO bar\na: 1",
        R"(invalid YAML frontmatter: did not find expected <document start> at byte 9 line 2 column 1)"},
+      // unknown directive and no document
+      {"%FOO bar\n",
+       R"(invalid YAML frontmatter: stream with directives without content at byte 9 line 2 column 1)"},
+      {"a: 1\n...\n%FOO bar",
+       R"(invalid YAML frontmatter: stream with directives without content at byte 17 line 4 column 1)"},
       // directive inside document
       {"a: 1\n%FOO bar",
        R"(invalid YAML frontmatter: missing explicit document end marker before directive at byte 5 line 2 column 1)"},

@@ -250,6 +250,10 @@ class EventPass {
         break;
       case FYET_STREAM_END:
         event.type = YamlEventType::StreamEnd;
+        // A directive the parser skipped must be followed by a document.
+        if (directive_pending_) {
+          problem = SyntaxError{"stream with directives without content", text_.size()};
+        }
         break;
       case FYET_DOCUMENT_START:
         event.type = YamlEventType::DocumentStart;
