@@ -1,18 +1,31 @@
 #include "yaml/collection_layout.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace zav {
+
+// The offset of the last line break in text[from, to), or npos.
+std::size_t CollectionLayout::last_line_break(std::size_t from, std::size_t to) const {
+  const char* data = text_.data() + from;
+  std::size_t length = to - from;
+  const void* lf = memrchr(data, '\n', length);
+  // A CR is a line break too; once the text holds none, only LF is looked for.
+  const void* cr = has_cr_ ? memrchr(data, '\r', length) : nullptr;
+  const void* last = lf == nullptr ? cr : cr == nullptr ? lf : std::max(lf, cr);
+  return last == nullptr ? std::string_view::npos
+                         : static_cast<std::size_t>(static_cast<const char*>(last) - text_.data());
+}
 
 std::size_t CollectionLayout::column_of(std::size_t offset) {
   if (offset == 0 || offset > text_.size()) return 0;
   // Nodes come in text order: the scan goes on from the last offset asked
   // for, so a long line is not read again for each node on it.
   if (offset >= scanned_) {
-    for (; scanned_ < offset; ++scanned_) {
-      if (text_[scanned_] == '\n' || text_[scanned_] == '\r') line_start_ = scanned_ + 1;
-    }
+    std::size_t line_break = last_line_break(scanned_, offset);
+    if (line_break != std::string_view::npos) line_start_ = line_break + 1;
+    scanned_ = offset;
     return offset - line_start_;
   }
   if (offset >= line_start_) return offset - line_start_;

@@ -29,7 +29,8 @@ enum class NodeKind { Scalar, FlowCollection, FlowPair, BlockMapping, BlockSeque
 
 class CollectionLayout {
  public:
-  explicit CollectionLayout(std::string_view text) : text_(text) {}
+  explicit CollectionLayout(std::string_view text)
+      : text_(text), has_cr_(text.find('\r') != std::string_view::npos) {}
 
   // A node begins at `offset` (its first property, else its content) and
   // its content at `content`. A collection is opened too.
@@ -63,10 +64,12 @@ class CollectionLayout {
   static constexpr std::size_t NO_KEY = static_cast<std::size_t>(-1);
 
   std::size_t column_of(std::size_t offset);
+  std::size_t last_line_break(std::size_t from, std::size_t to) const;
   std::optional<LayoutError> complete_child(std::size_t end);
   std::optional<LayoutError> check_implicit_key(std::size_t start, std::size_t end) const;
 
   std::string_view text_;
+  bool has_cr_;
   std::vector<Open> open_;
   std::size_t flow_level_ = 0;
   std::size_t scanned_ = 0;     // the text before this offset has been scanned

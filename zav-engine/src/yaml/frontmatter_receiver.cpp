@@ -56,10 +56,10 @@ bool FrontmatterReceiver::on_event(const YamlEvent& event) {
                   event.anchor_id);
       break;
     case YamlEventType::SequenceStart:
-      stack_.emplace_back().kind.emplace<CollectionFrame::Sequence>().anchor_id = event.anchor_id;
+      push_frame().kind.emplace<CollectionFrame::Sequence>().anchor_id = event.anchor_id;
       break;
     case YamlEventType::MappingStart:
-      stack_.emplace_back().kind.emplace<CollectionFrame::Mapping>().anchor_id = event.anchor_id;
+      push_frame().kind.emplace<CollectionFrame::Mapping>().anchor_id = event.anchor_id;
       break;
     case YamlEventType::SequenceEnd:
     case YamlEventType::MappingEnd:
@@ -72,6 +72,12 @@ bool FrontmatterReceiver::on_event(const YamlEvent& event) {
       break;  // stream and document boundaries change nothing
   }
   return true;
+}
+
+CollectionFrame& FrontmatterReceiver::push_frame() {
+  // Room for the usual depth at once, so frames are not moved as it grows.
+  if (stack_.capacity() == 0) stack_.reserve(8);
+  return stack_.emplace_back();
 }
 
 void FrontmatterReceiver::fail(std::string message) {
@@ -125,6 +131,7 @@ void FrontmatterReceiver::insert_node(JsonValue value, std::uint64_t anchor_id) 
   }
   CollectionFrame& top = stack_.back();
   if (auto* sequence = std::get_if<CollectionFrame::Sequence>(&top.kind)) {
+    if (sequence->items.empty()) sequence->items.reserve(4);  // grown once for short lists
     sequence->items.push_back(std::move(value));
   } else {
     insert_into_mapping(std::get<CollectionFrame::Mapping>(top.kind), std::move(value));
@@ -167,10 +174,11 @@ void FrontmatterReceiver::merge(CollectionFrame::Mapping& mapping, JsonValue val
   } else {
     return fail("YAML merge value must be a mapping");
   }
+  // The entries move over whole; one whose key is there already is dropped.
   for (JsonMap& map : maps) {
-    for (auto& [key, item] : map) {
-      auto [entry, added] = mapping.entries.try_emplace(key, std::move(item));
-      if (added) mapping.merged_keys.insert(entry->first);
+    while (!map.empty()) {
+      auto inserted = mapping.entries.insert(map.extract(map.begin()));
+      if (inserted.inserted) mapping.merged_keys.insert(inserted.position->first);
     }
   }
 }

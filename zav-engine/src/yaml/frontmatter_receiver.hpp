@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <variant>
 #include <vector>
@@ -33,7 +34,8 @@ struct SequenceFrame {
 struct MappingFrame {
   std::optional<std::string> pending_key;
   JsonMap entries;
-  std::set<std::string, std::less<>> merged_keys;  // keys that only a merge supplied
+  // Keys that only a merge supplied, as views of the keys in `entries`.
+  std::set<std::string_view> merged_keys;
   std::uint64_t anchor_id = 0;
 };
 
@@ -69,6 +71,7 @@ class FrontmatterReceiver final : public YamlEventReceiver {
 
  private:
   void fail(std::string message);
+  CollectionFrame& push_frame();
   void on_collection_end();
   void on_alias(std::uint64_t anchor_id);
   void insert_into_mapping(CollectionFrame::Mapping& mapping, JsonValue value);

@@ -120,6 +120,70 @@ ScalarStyle scalar_style(fy_token* token) {
   }
 }
 
+// Plain scalars on one line are their source; the parser's own text is
+// read only for the others.
+bool is_single_line(std::string_view text) {
+  for (char c : text) {
+    if (c == '\n' || c == '\r' || c == '\0') return false;
+  }
+  return true;
+}
+
+// One parser and its diagnostics per thread, reused from text to text:
+// setting them up costs more than reading a frontmatter block. A parser is
+// reused only after a pass that read its whole text without a diagnostic.
+class ParserSlot {
+ public:
+  // A parser set to read `text` (which must outlive the pass), or nothing.
+  fy_parser* start(std::string_view text) {
+    if (parser_ != nullptr) {
+      if (fy_parser_reset(parser_.get()) != 0) discard();
+    }
+    if (parser_ == nullptr && !create()) return nullptr;
+    const char* data = text.empty() ? "" : text.data();  // never a null pointer
+    if (fy_parser_set_string(parser_.get(), data, text.size()) != 0) {
+      discard();
+      return nullptr;
+    }
+    return parser_.get();
+  }
+
+  fy_diag* diag() const { return diag_.get(); }
+
+  // After a pass: `clean` when it read the whole text.
+  void finish(bool clean) {
+    void* iterator = nullptr;
+    if (!clean || fy_diag_errors_iterate(diag_.get(), &iterator) != nullptr) discard();
+  }
+
+ private:
+  bool create() {
+    fy_diag_cfg diag_config;
+    fy_diag_cfg_default(&diag_config);
+    diag_config.fp = nullptr;
+    diag_config.output_fn = [](fy_diag*, void*, const char*, std::size_t) {};
+    diag_.reset(fy_diag_create(&diag_config));
+    if (diag_ == nullptr) return false;
+    fy_diag_set_collect_errors(diag_.get(), true);
+    fy_parse_cfg config{};
+    config.flags = static_cast<fy_parse_cfg_flags>(FYPCF_QUIET | FYPCF_COLLECT_DIAG);
+    config.diag = diag_.get();
+    parser_.reset(fy_parser_create(&config));
+    if (parser_ == nullptr) diag_.reset();
+    return parser_ != nullptr;
+  }
+
+  void discard() {
+    parser_.reset();
+    diag_.reset();
+  }
+
+  std::unique_ptr<fy_diag, DiagDeleter> diag_;
+  std::unique_ptr<fy_parser, ParserDeleter> parser_;  // holds a reference to diag_
+};
+
+thread_local ParserSlot parser_slot;
+
 // The first error that the parser collected, or a plain description at the
 // end of the text when it collected none.
 SyntaxError collected_error(fy_diag* diag, std::string_view text) {
@@ -140,6 +204,25 @@ SyntaxError collected_error(fy_diag* diag, std::string_view text) {
   return {"unsupported YAML stream", text.size()};
 }
 
+// The anchor and tag tokens of a node event, read from the event itself.
+struct NodeProperties {
+  fy_token* anchor = nullptr;
+  fy_token* tag = nullptr;
+};
+
+NodeProperties event_properties(const fy_event* raw) {
+  switch (raw->type) {
+    case FYET_SCALAR:
+      return {raw->scalar.anchor, raw->scalar.tag};
+    case FYET_SEQUENCE_START:
+      return {raw->sequence_start.anchor, raw->sequence_start.tag};
+    case FYET_MAPPING_START:
+      return {raw->mapping_start.anchor, raw->mapping_start.tag};
+    default:
+      return {};
+  }
+}
+
 // One reading of the text by the parser: its events, translated, go to the
 // receiver. Anchors are numbered, aliases and tags resolved, and the rules
 // that the parser leaves out are checked here.
@@ -153,35 +236,29 @@ class EventPass {
         text_(source.text()),
         unfolded_(unfolded),
         receiver_(receiver),
-        layout_(text_) {}
+        layout_(text_),
+        may_hold_directives_(text_.find('%') != std::string_view::npos) {}
 
   PassOutcome run() {
-    fy_diag_cfg diag_config;
-    fy_diag_cfg_default(&diag_config);
-    diag_config.fp = nullptr;
-    diag_config.output_fn = [](fy_diag*, void*, const char*, std::size_t) {};
-    std::unique_ptr<fy_diag, DiagDeleter> diag(fy_diag_create(&diag_config));
-    if (diag == nullptr) return SyntaxError{"cannot start the YAML parser", 0};
-    fy_diag_set_collect_errors(diag.get(), true);
+    parser_ = parser_slot.start(text_);
+    if (parser_ == nullptr) return SyntaxError{"cannot start the YAML parser", 0};
+    PassOutcome outcome = read_events(parser_slot.diag());
+    parser_slot.finish(std::holds_alternative<StreamRead>(outcome));
+    return outcome;
+  }
 
-    fy_parse_cfg config{};
-    config.flags = static_cast<fy_parse_cfg_flags>(FYPCF_QUIET | FYPCF_COLLECT_DIAG);
-    config.diag = diag.get();
-    std::unique_ptr<fy_parser, ParserDeleter> parser(fy_parser_create(&config));
-    const char* data = text_.empty() ? "" : text_.data();  // never a null pointer
-    if (parser == nullptr || fy_parser_set_string(parser.get(), data, text_.size()) != 0) {
-      return SyntaxError{"cannot start the YAML parser", 0};
-    }
-    parser_ = parser.get();
-
+ private:
+  PassOutcome read_events(fy_diag* diag) {
     for (;;) {
       fy_event* raw = fy_parser_parse(parser_);
       if (raw == nullptr || (raw->type == FYET_STREAM_END && fy_parser_get_stream_error(parser_))) {
         EventPtr owned(parser_, raw);
-        return parser_error(collected_error(diag.get(), text_));
+        return parser_error(collected_error(diag, text_));
       }
       EventPtr owned(parser_, raw);
-      if (auto problem = check_directives(diag.get(), raw)) return *problem;
+      if (may_hold_directives_) {
+        if (auto problem = check_directives(diag, raw)) return *problem;
+      }
       YamlEvent event;
       if (auto problem = translate(raw, event)) return *problem;
       if (!receiver_.on_event(event)) return ReadStopped{};
@@ -189,7 +266,6 @@ class EventPass {
     }
   }
 
- private:
   using Problem = std::optional<PassOutcome>;
 
   static Problem layout_problem(std::optional<LayoutError> error) {
@@ -242,49 +318,12 @@ class EventPass {
   }
 
   Problem translate(fy_event* raw, YamlEvent& event) {
+    properties_ = event_properties(raw);
     bool in_flow = layout_.in_flow_collection();  // before the event opens a collection
-    Problem problem;
-    switch (raw->type) {
-      case FYET_STREAM_START:
-        event.type = YamlEventType::StreamStart;
-        break;
-      case FYET_STREAM_END:
-        event.type = YamlEventType::StreamEnd;
-        // A directive the parser skipped must be followed by a document.
-        if (directive_pending_) {
-          problem = SyntaxError{"stream with directives without content", text_.size()};
-        }
-        break;
-      case FYET_DOCUMENT_START:
-        event.type = YamlEventType::DocumentStart;
-        anchor_names_.clear();  // names do not carry over into the next document
-        problem = check_document_start(raw);
-        document_open_ = true;
-        directive_pending_ = false;
-        break;
-      case FYET_DOCUMENT_END:
-        event.type = YamlEventType::DocumentEnd;
-        document_open_ = false;
-        break;
-      case FYET_SCALAR:
-        problem = translate_scalar(raw, event);
-        break;
-      case FYET_SEQUENCE_START:
-      case FYET_MAPPING_START:
-        problem = open_collection(raw, event);
-        break;
-      case FYET_SEQUENCE_END:
-      case FYET_MAPPING_END:
-        event.type =
-            raw->type == FYET_SEQUENCE_END ? YamlEventType::SequenceEnd : YamlEventType::MappingEnd;
-        break;
-      case FYET_ALIAS:
-        problem = translate_alias(raw, event);
-        break;
-      default:
-        break;
+    Problem problem = translate_content(raw, event);
+    if (!problem && raw->type != FYET_ALIAS) {
+      if (Problem properties = translate_properties(event, in_flow)) return properties;
     }
-    if (!problem && raw->type != FYET_ALIAS) problem = translate_properties(raw, event, in_flow);
     note_event_end(raw, event);
     if (problem) return problem;
     switch (raw->type) {
@@ -294,6 +333,47 @@ class EventPass {
       case FYET_SEQUENCE_END:
       case FYET_MAPPING_END:
         return layout_problem(layout_.end_collection(last_event_end_));
+      default:
+        return std::nullopt;
+    }
+  }
+
+  Problem translate_content(fy_event* raw, YamlEvent& event) {
+    switch (raw->type) {
+      case FYET_STREAM_START:
+        event.type = YamlEventType::StreamStart;
+        return std::nullopt;
+      case FYET_STREAM_END:
+        event.type = YamlEventType::StreamEnd;
+        // A directive the parser skipped must be followed by a document.
+        if (directive_pending_) {
+          return SyntaxError{"stream with directives without content", text_.size()};
+        }
+        return std::nullopt;
+      case FYET_DOCUMENT_START: {
+        event.type = YamlEventType::DocumentStart;
+        anchor_names_.clear();  // names do not carry over into the next document
+        Problem problem = check_document_start(raw);
+        document_open_ = true;
+        directive_pending_ = false;
+        return problem;
+      }
+      case FYET_DOCUMENT_END:
+        event.type = YamlEventType::DocumentEnd;
+        document_open_ = false;
+        return std::nullopt;
+      case FYET_SCALAR:
+        return translate_scalar(raw, event);
+      case FYET_SEQUENCE_START:
+      case FYET_MAPPING_START:
+        return open_collection(raw, event);
+      case FYET_SEQUENCE_END:
+      case FYET_MAPPING_END:
+        event.type =
+            raw->type == FYET_SEQUENCE_END ? YamlEventType::SequenceEnd : YamlEventType::MappingEnd;
+        return std::nullopt;
+      case FYET_ALIAS:
+        return translate_alias(raw, event);
       default:
         return std::nullopt;
     }
@@ -311,10 +391,10 @@ class EventPass {
       if (quoted && last_event_end_ < text_.size()) ++last_event_end_;
     }
     if (raw->type == FYET_ALIAS) return;
-    if (fy_token* anchor = fy_event_get_anchor_token(raw)) {
+    if (fy_token* anchor = properties_.anchor) {
       last_event_end_ = std::max(last_event_end_, token_end(anchor));
     }
-    if (fy_token* tag = fy_event_get_tag_token(raw)) {
+    if (fy_token* tag = properties_.tag) {
       last_event_end_ = std::max(last_event_end_, token_end(tag));
     }
   }
@@ -331,13 +411,13 @@ class EventPass {
   }
 
   // Where a node begins: its first property, else its content.
-  std::size_t node_start(fy_event* raw, std::size_t content) const {
+  std::size_t node_start(std::size_t content) const {
     std::size_t start = content;
-    if (fy_token* anchor = fy_event_get_anchor_token(raw)) {
+    if (fy_token* anchor = properties_.anchor) {
       std::size_t at = token_start(anchor);
       start = std::min(start, at > 0 && text_[at - 1] == '&' ? at - 1 : at);
     }
-    if (fy_token* tag = fy_event_get_tag_token(raw)) start = std::min(start, token_start(tag));
+    if (fy_token* tag = properties_.tag) start = std::min(start, token_start(tag));
     return start;
   }
 
@@ -364,18 +444,22 @@ class EventPass {
     event.style = scalar_style(value);
     bool quoted =
         event.style == ScalarStyle::SingleQuoted || event.style == ScalarStyle::DoubleQuoted;
-    if (!quoted) {
+    std::size_t start = std::min(token_start(value), text_.size());
+    std::size_t end = std::max(start, std::min(token_end(value), text_.size()));
+    std::string_view source = text_.substr(start, end - start);
+    if (event.style == ScalarStyle::Plain && is_single_line(source)) {
+      event.text = source;
+    } else if (!quoted) {
       read_scalar_text(value, scalar_text_);
       event.text = scalar_text_;
     }
-    std::size_t start = token_start(value);
     Problem problem;
     switch (event.style) {
       case ScalarStyle::Plain:
-        if (token_end(value) > start) {
+        if (end > start) {
           problem =
-              layout_problem(layout_.begin_node(NodeKind::Scalar, node_start(raw, start), start));
-        } else if (std::size_t properties = node_start(raw, text_.size());
+              layout_problem(layout_.begin_node(NodeKind::Scalar, node_start(start), start));
+        } else if (std::size_t properties = node_start(text_.size());
                    properties < text_.size()) {
           // An empty node begins with its properties.
           problem = layout_problem(layout_.begin_node(NodeKind::Scalar, properties, properties));
@@ -390,7 +474,7 @@ class EventPass {
         }
         if (auto decoding = decode_quoted(value, event)) return decoding;
         problem =
-            layout_problem(layout_.begin_node(NodeKind::Scalar, node_start(raw, quote), quote));
+            layout_problem(layout_.begin_node(NodeKind::Scalar, node_start(quote), quote));
         break;
       }
       case ScalarStyle::Literal:
@@ -404,8 +488,8 @@ class EventPass {
   // The '|' or '>' of a block scalar's header.
   std::optional<std::size_t> block_indicator(fy_event* raw) const {
     std::size_t from = last_event_end_;
-    if (fy_token* anchor = fy_event_get_anchor_token(raw)) from = std::max(from, token_end(anchor));
-    if (fy_token* tag = fy_event_get_tag_token(raw)) from = std::max(from, token_end(tag));
+    if (fy_token* anchor = properties_.anchor) from = std::max(from, token_end(anchor));
+    if (fy_token* tag = properties_.tag) from = std::max(from, token_end(tag));
     auto indicator = find_block_scalar_indicator(text_, from);
     if (indicator && *indicator >= token_start(raw->scalar.value)) return std::nullopt;
     return indicator;
@@ -487,7 +571,7 @@ class EventPass {
         on_line_of_value_indicator(offset)) {
       return SyntaxError{"invalid nested block mapping on the same line", offset};
     }
-    return layout_problem(layout_.begin_node(kind, node_start(raw, offset), offset));
+    return layout_problem(layout_.begin_node(kind, node_start(offset), offset));
   }
 
   // True when the ":" that follows the last key read stands on the line of
@@ -518,12 +602,12 @@ class EventPass {
     return layout_problem(layout_.begin_node(NodeKind::Scalar, offset, offset));
   }
 
-  Problem translate_properties(fy_event* raw, YamlEvent& event, bool in_flow) {
-    if (fy_token* anchor = fy_event_get_anchor_token(raw)) {
+  Problem translate_properties(YamlEvent& event, bool in_flow) {
+    if (fy_token* anchor = properties_.anchor) {
       event.anchor_id = ++last_anchor_id_;
       anchor_names_.insert_or_assign(std::string(token_text(anchor)), event.anchor_id);
     }
-    fy_token* tag = fy_event_get_tag_token(raw);
+    fy_token* tag = properties_.tag;
     if (tag == nullptr) return std::nullopt;
     std::size_t handle_length = 0, suffix_length = 0;
     const char* handle_text = fy_tag_token_handle(tag, &handle_length);
@@ -573,12 +657,14 @@ class EventPass {
   fy_parser* parser_ = nullptr;
   std::map<std::string, std::uint64_t, std::less<>> anchor_names_;
   std::uint64_t last_anchor_id_ = 0;
+  NodeProperties properties_;  // of the event being translated
   std::size_t last_event_end_ = 0;
   std::string scalar_text_;         // the text of the scalar being translated
   std::string scratch_;             // a scalar text that had to be mended
   void* diag_cursor_ = nullptr;     // the last diagnostic looked at
   bool document_open_ = false;      // between a document's start and end
   bool directive_pending_ = false;  // a skipped directive awaits its document
+  bool may_hold_directives_;        // the text holds a "%"
 };
 
 }  // namespace
@@ -591,7 +677,9 @@ std::expected<void, std::string> read_yaml_events(std::string_view text,
     return std::unexpected("cannot use tab for indentation of block entry" +
                            yaml_position_text(text, *tab));
   }
-  PatchedText source(text);
+  // The text is copied into storage that each thread keeps for the next one.
+  thread_local PatchedText source;
+  source.reset(text);
   // The end of the text ends its last line, as the line end that the
   // frontmatter split removed did.
   if (!text.empty() && text.back() != '\n' && text.back() != '\r') source.insert(text.size(), "\n");

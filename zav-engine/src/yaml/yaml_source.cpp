@@ -332,9 +332,20 @@ std::optional<std::size_t> find_explicit_key(std::string_view text) {
 }
 
 std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string_view text) {
+  if (text.find('?') == std::string_view::npos) return std::nullopt;
   auto key = find_explicit_key(text);
   if (!key) return std::nullopt;
   return find_tab_after_colon(text, *key, text.size());
+}
+
+void PatchedText::reset(std::string_view original) {
+  constexpr std::size_t KEPT_CAPACITY = std::size_t{1} << 20;
+  if (text_.capacity() > KEPT_CAPACITY && text_.capacity() / 4 > original.size()) {
+    std::string().swap(text_);
+  }
+  original_ = original;
+  text_.assign(original);
+  insertions_.clear();
 }
 
 void PatchedText::insert(std::size_t offset, std::string_view piece) {

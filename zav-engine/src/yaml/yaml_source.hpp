@@ -108,7 +108,12 @@ std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string
 // offsets of the original.
 class PatchedText {
  public:
+  PatchedText() = default;
   explicit PatchedText(std::string_view original) : original_(original), text_(original) {}
+
+  // Starts over with another original, keeping the storage unless it is
+  // far larger than the new text needs.
+  void reset(std::string_view original);
 
   std::string_view original() const { return original_; }
   const std::string& text() const { return text_; }
