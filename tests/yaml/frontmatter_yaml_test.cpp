@@ -307,6 +307,22 @@ TEST(FrontmatterYaml, IndentationIndicatorKeepsSpacesOfLinesWithOnlySpaces) {
   });
 }
 
+TEST(FrontmatterYaml, BlockScalarsKeepEveryCharacterOfTheirLines) {
+  // The last characters of a line, lines that begin with a tab after the
+  // indentation, and lines of spaces past it.
+  expect_outcomes({
+      {"a:\n  >-\n  w  \n   a:b\n# tail", R"({"a":"w  \n a:b"})"},
+      {"a:\n  >-\n\n  y z\n   # no", R"({"a":"\ny z\n # no"})"},
+      {"a:\n  |-\r\n\r\n  x\r\n\r\n   - q", R"({"a":"\nx\n\n - q"})"},
+      {"a:\n  >-\r\n\r\n  x\r\n\r\n   x\r\n   w  ", R"({"a":"\nx\n\n x\n w  "})"},
+      {"a:\n  |+\n  a:b\n   \n# tail", R"({"a":"a:b\n \n"})"},
+      {"a: |- # c\n\n    \t", R"({"a":"\n\t"})"},
+      {"a:\n- |2\n  \n    \t", R"({"a":["\n  \t\n"]})"},
+      {"x:\n  a: | # c\r  \r\r   \t\rb: c", R"({"b":"c","x":{"a":"\n\n\t\n"}})"},
+      {"a: >\n  x\n\n  y\n   z\n  \tw\nb: c", R"({"a":"x\ny\n z\n\tw\n","b":"c"})"},
+  });
+}
+
 TEST(FrontmatterYaml, TabSeparatesColonFromPlainValue) {
   expect_outcomes({
       {"a:\t~", R"({"a":null})"},

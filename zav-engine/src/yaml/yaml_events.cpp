@@ -8,6 +8,7 @@
 #include <set>
 #include <variant>
 
+#include "yaml/block_scalar.hpp"
 #include "yaml/collection_layout.hpp"
 #include "yaml/quoted_scalar.hpp"
 #include "yaml/yaml_source.hpp"
@@ -237,7 +238,8 @@ class EventPass {
         unfolded_(unfolded),
         receiver_(receiver),
         layout_(text_),
-        may_hold_directives_(text_.find('%') != std::string_view::npos) {}
+        may_hold_directives_(text_.find('%') != std::string_view::npos),
+        holds_nul_(text_.find('\0') != std::string_view::npos) {}
 
   PassOutcome run() {
     parser_ = parser_slot.start(text_);
@@ -442,29 +444,27 @@ class EventPass {
     fy_token* value = raw->scalar.value;
     event.type = YamlEventType::Scalar;
     event.style = scalar_style(value);
-    bool quoted =
-        event.style == ScalarStyle::SingleQuoted || event.style == ScalarStyle::DoubleQuoted;
     std::size_t start = std::min(token_start(value), text_.size());
     std::size_t end = std::max(start, std::min(token_end(value), text_.size()));
-    std::string_view source = text_.substr(start, end - start);
-    if (event.style == ScalarStyle::Plain && is_single_line(source)) {
-      event.text = source;
-    } else if (!quoted) {
-      read_scalar_text(value, scalar_text_);
-      event.text = scalar_text_;
-    }
-    Problem problem;
     switch (event.style) {
-      case ScalarStyle::Plain:
-        if (end > start) {
-          problem =
-              layout_problem(layout_.begin_node(NodeKind::Scalar, node_start(start), start));
-        } else if (std::size_t properties = node_start(text_.size());
-                   properties < text_.size()) {
-          // An empty node begins with its properties.
-          problem = layout_problem(layout_.begin_node(NodeKind::Scalar, properties, properties));
+      case ScalarStyle::Plain: {
+        std::string_view source = text_.substr(start, end - start);
+        if (is_single_line(source)) {
+          event.text = source;
+        } else {
+          read_scalar_text(value, scalar_text_);
+          event.text = scalar_text_;
         }
-        break;
+        if (end > start) {
+          return layout_problem(layout_.begin_node(NodeKind::Scalar, node_start(start), start));
+        }
+        // An empty node begins with its properties.
+        std::size_t properties = node_start(text_.size());
+        if (properties < text_.size()) {
+          return layout_problem(layout_.begin_node(NodeKind::Scalar, properties, properties));
+        }
+        return std::nullopt;
+      }
       case ScalarStyle::SingleQuoted:
       case ScalarStyle::DoubleQuoted: {
         std::size_t quote = start > 0 ? start - 1 : start;
@@ -473,16 +473,13 @@ class EventPass {
               "while parsing a quoted scalar, found invalid Unicode character escape code", quote};
         }
         if (auto decoding = decode_quoted(value, event)) return decoding;
-        problem =
-            layout_problem(layout_.begin_node(NodeKind::Scalar, node_start(quote), quote));
-        break;
+        return layout_problem(layout_.begin_node(NodeKind::Scalar, node_start(quote), quote));
       }
       case ScalarStyle::Literal:
       case ScalarStyle::Folded:
-        problem = check_block_scalar(raw, event);
-        break;
+        return check_block_scalar(raw, event);
     }
-    return problem;
+    return std::nullopt;
   }
 
   // The '|' or '>' of a block scalar's header.
@@ -497,31 +494,19 @@ class EventPass {
 
   // Mends what the parser gets wrong about block scalars. An empty one with
   // no indentation indicator, nested in a block collection, takes the
-  // collection's next line as its content: the header is given an indicator.
-  // A folded one loses a line break before a more indented line that follows
-  // an empty line: it is read as a literal one and folded here. One with an
-  // indentation indicator and only spaces on its lines loses the spaces past
-  // the indentation: its text is made here. And a stray NUL may end one
-  // without content lines.
+  // collection's next line as its content: the header is given an
+  // indicator. The parser's text of them drops characters at the end of
+  // some lines and spaces on lines of spaces only: the text is made here
+  // from the scalar's lines. Only in a text that holds a NUL (which YAML
+  // does not allow) is the parser's text taken, and mended: a folded one
+  // that loses a line break before a more indented line that follows an
+  // empty line is read as a literal one and folded here, and a stray NUL
+  // may end one without content lines.
   Problem check_block_scalar(fy_event* raw, YamlEvent& event) {
     fy_token* value = raw->scalar.value;
     std::size_t content = token_start(value);
     std::size_t end = std::max(content, token_end(value));
     auto line = first_content_line(text_, content, end);
-    if (!line) {
-      auto indicator = block_indicator(raw);
-      BlockScalarHeader header =
-          indicator ? read_block_scalar_header(text_, *indicator) : BlockScalarHeader{};
-      if (header.indentation != 0) {
-        // Content is indented past the innermost block collection (a root
-        // node counts as indented by -1).
-        std::size_t base = layout_.in_block_collection() ? layout_.innermost_column() + 1 : 0;
-        scratch_ = white_block_scalar_text(text_.substr(content, end - content),
-                                           base + header.indentation - 1, header.chomping);
-        event.text = scratch_;
-        return std::nullopt;
-      }
-    }
     if (line && layout_.in_block_collection() && line->indentation <= layout_.innermost_column()) {
       auto indicator = block_indicator(raw);
       if (!indicator || has_indentation_indicator(text_, *indicator)) {
@@ -529,6 +514,24 @@ class EventPass {
       }
       return Rewrite{*indicator + 1, "1"};
     }
+    auto indicator = block_indicator(raw);
+    BlockScalarHeader header =
+        indicator ? read_block_scalar_header(text_, *indicator) : BlockScalarHeader{};
+    // Content is indented past the innermost block collection (a root node
+    // counts as indented by -1) by the header's indentation, if it gives one.
+    std::optional<std::size_t> indentation;
+    if (header.indentation != 0) {
+      std::size_t base = layout_.in_block_collection() ? layout_.innermost_column() + 1 : 0;
+      indentation = base + header.indentation - 1;
+    }
+    if ((indicator && !holds_nul_) || (indentation && !line)) {
+      scratch_ = block_scalar_text(text_.substr(content, end - content), indentation,
+                                   {event.style == ScalarStyle::Folded, header.chomping});
+      event.text = scratch_;
+      return std::nullopt;
+    }
+    read_scalar_text(value, scalar_text_);
+    event.text = scalar_text_;
     if (event.style == ScalarStyle::Literal && !unfolded_.empty()) {
       auto indicator = block_indicator(raw);
       if (indicator && unfolded_.contains(source_.original_offset(*indicator))) {
@@ -665,6 +668,7 @@ class EventPass {
   bool document_open_ = false;      // between a document's start and end
   bool directive_pending_ = false;  // a skipped directive awaits its document
   bool may_hold_directives_;        // the text holds a "%"
+  bool holds_nul_;                  // the text holds a NUL
 };
 
 }  // namespace

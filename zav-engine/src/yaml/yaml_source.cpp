@@ -124,33 +124,6 @@ BlockScalarHeader read_block_scalar_header(std::string_view text, std::size_t in
   return header;
 }
 
-std::string white_block_scalar_text(std::string_view lines, std::size_t indentation,
-                                    char chomping) {
-  std::string text;
-  std::size_t breaks = 0;  // line breaks not yet written: empty lines and the last content line's
-  bool content = false;
-  for (std::size_t start = 0; start < lines.size();) {
-    std::size_t end = line_end(lines, start);
-    std::size_t spaces = end - start;
-    if (spaces > indentation) {
-      text.append(breaks, '\n');
-      text.append(spaces - indentation, ' ');
-      breaks = 1;
-      content = true;
-    } else if (end < lines.size()) {
-      ++breaks;
-    }
-    if (end >= lines.size()) break;
-    start = end + (lines.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-  }
-  if (chomping == '+') {
-    text.append(breaks, '\n');
-  } else if (chomping == 0 && content) {
-    text.push_back('\n');
-  }
-  return text;
-}
-
 std::optional<IndentedLine> first_content_line(std::string_view text, std::size_t from,
                                                std::size_t end) {
   end = std::min(end, text.size());

@@ -38,12 +38,6 @@ struct BlockScalarHeader {
 };
 BlockScalarHeader read_block_scalar_header(std::string_view text, std::size_t indicator);
 
-// The text of a block scalar whose lines hold nothing but spaces, given
-// those lines and the content's indentation: spaces past the indentation
-// are content, shorter lines are empty lines; chomping as in the header.
-std::string white_block_scalar_text(std::string_view lines, std::size_t indentation,
-                                    char chomping);
-
 // The number of spaces that start the first line at or after `from` holding
 // more than spaces, with that line's offset; nothing when no such line
 // starts before `end`.
