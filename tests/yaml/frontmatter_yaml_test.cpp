@@ -153,6 +153,8 @@ TEST(FrontmatterYaml, BuildsMapsOfTextAndNull) {
       {"a: !<> x", R"({"a":"x"})"},
       // unknown directive then document
       {"%FOO bar\n---\na: 1", R"({"a":"1"})"},
+      // a named handle of letters, digits and "-"
+      {"%TAG !e-1! tag:yaml.org,2002:\n---\na: !e-1!null x", R"({"a":null})"},
   });
 }
 
@@ -267,6 +269,10 @@ TEST(FrontmatterYaml, ReportsSyntaxErrorsWithCharacterPositions) {
        R"(invalid YAML frontmatter: stream with directives without content at byte 9 line 2 column 1)"},
       {"a: 1\n...\n%FOO bar",
        R"(invalid YAML frontmatter: stream with directives without content at byte 17 line 4 column 1)"},
+      // tag handles are "!", "!!" or a word between two "!"
+      {"%TAG !e tag:x,2000:\n---\na: 1",
+       R"(invalid YAML frontmatter: while parsing a tag directive, did not find expected '!' at byte 0 line 1 column 1)"},
+      {"a: 1\n...\n%TAG !a_b! tag:x,2000:\n---\nb: 1", R"(SYNTAX at byte 9 line 3 column 1)"},
       // directive inside document
       {"a: 1\n%FOO bar",
        R"(invalid YAML frontmatter: missing explicit document end marker before directive at byte 5 line 2 column 1)"},

@@ -404,6 +404,18 @@ class EventPass {
   // Directives must be followed by an explicit "---".
   Problem check_document_start(fy_event* raw) const {
     fy_document_state* state = raw->document_start.document_state;
+    if (state != nullptr && fy_document_state_tags_explicit(state)) {
+      // A handle is "!", "!!" or a word between two "!" (the parser keeps an
+      // empty one of its own among them).
+      void* iterator = nullptr;
+      while (const fy_tag* directive = fy_document_state_tag_directive_iterate(state, &iterator)) {
+        std::string_view handle = directive->handle != nullptr ? directive->handle : "";
+        if (!handle.empty() && !is_valid_tag_handle(handle)) {
+          return SyntaxError{"while parsing a tag directive, did not find expected '!'",
+                             find_tag_directive(text_, handle)};
+        }
+      }
+    }
     if (!raw->document_start.implicit) return std::nullopt;
     bool directives =
         directive_pending_ || (state != nullptr && (fy_document_state_version_explicit(state) ||

@@ -220,6 +220,32 @@ std::optional<SourceError> check_directive_name(std::string_view text, std::size
   return std::nullopt;
 }
 
+bool is_valid_tag_handle(std::string_view handle) {
+  if (handle == "!" || handle == "!!") return true;
+  if (handle.size() < 3 || handle.front() != '!' || handle.back() != '!') return false;
+  return std::all_of(handle.begin() + 1, handle.end() - 1, [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
+  });
+}
+
+std::size_t find_tag_directive(std::string_view text, std::string_view handle) {
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = line_end(text, start);
+    std::string_view line = text.substr(start, end - start);
+    if (line.starts_with("%TAG")) {
+      std::size_t name = 4;
+      while (name < line.size() && is_blank(line[name])) ++name;
+      std::string_view rest = line.substr(name);
+      if (name > 4 && rest.starts_with(handle) &&
+          (rest.size() == handle.size() || is_blank(rest[handle.size()]))) {
+        return start;
+      }
+    }
+    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
+  return text.size();
+}
+
 std::size_t first_content_line_start(std::string_view text) {
   for (std::size_t start = 0; start < text.size();) {
     std::size_t pos = start;

@@ -83,6 +83,14 @@ struct SourceError {
 // and "_" and is not empty.
 std::optional<SourceError> check_directive_name(std::string_view text, std::size_t name);
 
+// True for "!", "!!" and a named handle: letters, digits and "-" between
+// two "!".
+bool is_valid_tag_handle(std::string_view handle);
+
+// The start of the first "%TAG" directive line that declares `handle`; the
+// size of the text when there is none.
+std::size_t find_tag_directive(std::string_view text, std::string_view handle);
+
 // The start of the first line that is neither blank nor a comment nor a
 // directive.
 std::size_t first_content_line_start(std::string_view text);
