@@ -329,6 +329,33 @@ TEST(FrontmatterYaml, BlockScalarsKeepEveryCharacterOfTheirLines) {
   });
 }
 
+TEST(FrontmatterYaml, EachTextIsReadAsIfAlone) {
+  // One parser serves every text of a thread: nothing of a text may reach
+  // the next one, whether the text was read cleanly or not.
+  struct Pair {
+    std::string first;
+    std::string second;
+    std::string expected;  // the outcome of the second text
+  };
+  std::vector<Pair> pairs = {
+      {"%TAG !e! tag:yaml.org,2002:\n---\na: !e!null x", "a: !e!null x", "SYNTAX at byte 3 line 1 column 4"},
+      {"%YAML 1.2\n---\na: 1", "a: 1", R"({"a":"1"})"},
+      {"a: &x 1", "b: *x", "SYNTAX at byte 3 line 1 column 4"},
+      {"a: [1, {b: 2", "c: 3", R"({"c":"3"})"},
+      {"a: 1\n...\n", "b: 2", R"({"b":"2"})"},
+      {"a:\n  b:\n    c: |\n      x", "d: 4", R"({"d":"4"})"},
+      {"- a\n- b", "c: d", R"({"c":"d"})"},
+      {"\"a\": 'b", "c: d", R"({"c":"d"})"},
+      {"a: 1\n---\nb: 2", "c: 3", R"({"c":"3"})"},
+      {"? x:\t|", "a: b", R"({"a":"b"})"},
+      {"%FOO bar\n---\na: 1", "b: 2", R"({"b":"2"})"},
+  };
+  for (const Pair& pair : pairs) {
+    outcome(pair.first);
+    expect_outcomes({{pair.second, pair.expected}});
+  }
+}
+
 TEST(FrontmatterYaml, TabSeparatesColonFromPlainValue) {
   expect_outcomes({
       {"a:\t~", R"({"a":null})"},

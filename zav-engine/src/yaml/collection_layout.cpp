@@ -6,37 +6,39 @@
 
 namespace zav {
 
-// The offset of the last line break in text[from, to), or npos.
-std::size_t CollectionLayout::last_line_break(std::size_t from, std::size_t to) const {
-  const char* data = text_.data() + from;
-  std::size_t length = to - from;
-  const void* lf = memrchr(data, '\n', length);
+// The offset of the first line break at or after `from`; the size of the
+// text when there is none.
+std::size_t CollectionLayout::next_line_break(std::size_t from) const {
+  if (from >= text_.size()) return text_.size();
+  std::size_t length = text_.size() - from;
+  const void* lf = std::memchr(text_.data() + from, '\n', length);
   // A CR is a line break too; once the text holds none, only LF is looked for.
-  const void* cr = has_cr_ ? memrchr(data, '\r', length) : nullptr;
-  const void* last = lf == nullptr ? cr : cr == nullptr ? lf : std::max(lf, cr);
-  return last == nullptr ? std::string_view::npos
-                         : static_cast<std::size_t>(static_cast<const char*>(last) - text_.data());
+  const void* cr = has_cr_ ? std::memchr(text_.data() + from, '\r', length) : nullptr;
+  const void* first = lf == nullptr ? cr : cr == nullptr ? lf : std::min(lf, cr);
+  return first == nullptr ? text_.size()
+                          : static_cast<std::size_t>(static_cast<const char*>(first) - text_.data());
 }
 
 std::size_t CollectionLayout::column_of(std::size_t offset) {
   if (offset == 0 || offset > text_.size()) return 0;
-  // Nodes come in text order: the scan goes on from the last offset asked
-  // for, so a long line is not read again for each node on it.
-  if (offset >= scanned_) {
-    std::size_t line_break = last_line_break(scanned_, offset);
-    if (line_break != std::string_view::npos) line_start_ = line_break + 1;
-    scanned_ = offset;
+  // Nodes come in text order: the line is followed forward from the last
+  // one asked for, each line break found once.
+  if (offset >= line_start_) {
+    while (next_break_ < offset) {
+      line_start_ = next_break_ + 1;
+      next_break_ = next_line_break(line_start_);
+    }
     return offset - line_start_;
   }
-  if (offset >= line_start_) return offset - line_start_;
   std::size_t line_break = text_.find_last_of("\r\n", offset - 1);
   return line_break == std::string_view::npos ? offset : offset - line_break - 1;
 }
 
 std::optional<LayoutError> CollectionLayout::begin_node(NodeKind kind, std::size_t offset,
                                                         std::size_t content) {
+  std::size_t content_column = column_of(content);
   if (in_block_collection()) {
-    std::size_t column = std::min(column_of(offset), column_of(content));
+    std::size_t column = offset == content ? content_column : std::min(column_of(offset), content_column);
     // Entries and values of a block collection are indented past it; only a
     // block sequence may stand at the column of the mapping it is a value of.
     const Open& parent = open_.back();
@@ -58,7 +60,7 @@ std::optional<LayoutError> CollectionLayout::begin_node(NodeKind kind, std::size
     return LayoutError{"recursion limit exceeded", offset};
   }
   bool flow = bracketed || kind == NodeKind::FlowPair;
-  open_.push_back(Open{column_of(content), flow, kind == NodeKind::BlockSequence, bracketed});
+  open_.push_back(Open{content_column, flow, kind == NodeKind::BlockSequence, bracketed});
   return std::nullopt;
 }
 

@@ -30,7 +30,9 @@ enum class NodeKind { Scalar, FlowCollection, FlowPair, BlockMapping, BlockSeque
 class CollectionLayout {
  public:
   explicit CollectionLayout(std::string_view text)
-      : text_(text), has_cr_(text.find('\r') != std::string_view::npos) {}
+      : text_(text), has_cr_(text.find('\r') != std::string_view::npos) {
+    next_break_ = next_line_break(0);
+  }
 
   // A node begins at `offset` (its first property, else its content) and
   // its content at `content`. A collection is opened too.
@@ -64,7 +66,7 @@ class CollectionLayout {
   static constexpr std::size_t NO_KEY = static_cast<std::size_t>(-1);
 
   std::size_t column_of(std::size_t offset);
-  std::size_t last_line_break(std::size_t from, std::size_t to) const;
+  std::size_t next_line_break(std::size_t from) const;
   std::optional<LayoutError> complete_child(std::size_t end);
   std::optional<LayoutError> check_implicit_key(std::size_t start, std::size_t end) const;
 
@@ -72,8 +74,8 @@ class CollectionLayout {
   bool has_cr_;
   std::vector<Open> open_;
   std::size_t flow_level_ = 0;
-  std::size_t scanned_ = 0;     // the text before this offset has been scanned
-  std::size_t line_start_ = 0;  // where the line holding `scanned_` starts
+  std::size_t line_start_ = 0;  // where the line last asked for starts
+  std::size_t next_break_ = 0;  // the line break that ends it
 };
 
 }  // namespace zav
