@@ -60,6 +60,7 @@ std::optional<LayoutError> CollectionLayout::begin_node(NodeKind kind, std::size
     return LayoutError{"recursion limit exceeded", offset};
   }
   bool flow = bracketed || kind == NodeKind::FlowPair;
+  if (open_.capacity() == 0) open_.reserve(8);
   open_.push_back(Open{content_column, flow, kind == NodeKind::BlockSequence, bracketed});
   return std::nullopt;
 }

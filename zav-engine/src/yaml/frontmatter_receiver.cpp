@@ -76,7 +76,7 @@ bool FrontmatterReceiver::on_event(const YamlEvent& event) {
 
 CollectionFrame& FrontmatterReceiver::push_frame() {
   // Room for the usual depth at once, so frames are not moved as it grows.
-  if (stack_.capacity() == 0) stack_.reserve(8);
+  if (stack_.capacity() == 0) stack_.reserve(4);
   return stack_.emplace_back();
 }
 

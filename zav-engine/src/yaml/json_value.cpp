@@ -9,7 +9,9 @@ namespace zav {
 JsonValueShape measure_json_value(const JsonValue& value) {
   JsonValueShape shape;
   // Values still to visit, each with the number of collections around it.
-  std::vector<std::pair<const JsonValue*, std::size_t>> pending{{&value, 0}};
+  std::vector<std::pair<const JsonValue*, std::size_t>> pending;
+  pending.reserve(16);
+  pending.emplace_back(&value, 0);
   while (!pending.empty()) {
     auto [node, around] = pending.back();
     pending.pop_back();
