@@ -356,6 +356,20 @@ TEST(FrontmatterYaml, EachTextIsReadAsIfAlone) {
   }
 }
 
+TEST(FrontmatterYaml, KeptBlockScalarEndsWithTheTextsLastLineBreak) {
+  // The text of a block ends without its last line end: a last line of
+  // spaces there is no empty line, a last line of content still ends in a
+  // line feed.
+  expect_outcomes({
+      {"a: |+\n  x\n\n ", R"({"a":"x\n\n"})"},
+      {"a: >+2\n\n \n ", R"({"a":"\n\n"})"},
+      {"a: |+\n   \n\n ", R"({"a":"\n\n"})"},
+      {"a: |+\n  x\n\n \n", R"({"a":"x\n\n\n"})"},
+      {"a: |+\n  x", R"({"a":"x\n"})"},
+      {"a: |\n  x\n\n ", R"({"a":"x\n"})"},
+  });
+}
+
 TEST(FrontmatterYaml, TabSeparatesColonFromPlainValue) {
   expect_outcomes({
       {"a:\t~", R"({"a":null})"},

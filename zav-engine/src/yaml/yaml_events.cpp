@@ -239,7 +239,9 @@ class EventPass {
         receiver_(receiver),
         layout_(text_),
         may_hold_directives_(text_.find('%') != std::string_view::npos),
-        holds_nul_(text_.find('\0') != std::string_view::npos) {}
+        holds_nul_(text_.find('\0') != std::string_view::npos),
+        restored_line_end_(!source.original().empty() && source.original().back() != '\n' &&
+                           source.original().back() != '\r') {}
 
   PassOutcome run() {
     parser_ = parser_slot.start(text_);
@@ -537,7 +539,10 @@ class EventPass {
       indentation = base + header.indentation - 1;
     }
     if ((indicator && !holds_nul_) || (indentation && !line)) {
-      scratch_ = block_scalar_text(text_.substr(content, end - content), indentation,
+      // The line end put back at the end of the text ends a last line of
+      // content, but does not make a last line of spaces an empty line.
+      std::size_t lines_end = restored_line_end_ && end == text_.size() ? end - 1 : end;
+      scratch_ = block_scalar_text(text_.substr(content, lines_end - content), indentation,
                                    {event.style == ScalarStyle::Folded, header.chomping});
       event.text = scratch_;
       return std::nullopt;
@@ -681,6 +686,7 @@ class EventPass {
   bool directive_pending_ = false;  // a skipped directive awaits its document
   bool may_hold_directives_;        // the text holds a "%"
   bool holds_nul_;                  // the text holds a NUL
+  bool restored_line_end_;          // the text's last line end was put back
 };
 
 }  // namespace
