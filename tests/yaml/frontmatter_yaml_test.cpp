@@ -273,6 +273,8 @@ TEST(FrontmatterYaml, ReportsSyntaxErrorsWithCharacterPositions) {
       {"%TAG !e tag:x,2000:\n---\na: 1",
        R"(invalid YAML frontmatter: while parsing a tag directive, did not find expected '!' at byte 0 line 1 column 1)"},
       {"a: 1\n...\n%TAG !a_b! tag:x,2000:\n---\nb: 1", R"(SYNTAX at byte 9 line 3 column 1)"},
+      // and prefixes are local or begin with a character a tag may hold
+      {"%TAG ! ,tag:yaml.org,2002:\n---\na: 1", R"(SYNTAX at byte 0 line 1 column 1)"},
       // directive inside document
       {"a: 1\n%FOO bar",
        R"(invalid YAML frontmatter: missing explicit document end marker before directive at byte 5 line 2 column 1)"},

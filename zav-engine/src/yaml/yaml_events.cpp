@@ -408,12 +408,19 @@ class EventPass {
     fy_document_state* state = raw->document_start.document_state;
     if (state != nullptr && fy_document_state_tags_explicit(state)) {
       // A handle is "!", "!!" or a word between two "!" (the parser keeps an
-      // empty one of its own among them).
+      // empty one of its own among them, with an empty prefix).
       void* iterator = nullptr;
       while (const fy_tag* directive = fy_document_state_tag_directive_iterate(state, &iterator)) {
         std::string_view handle = directive->handle != nullptr ? directive->handle : "";
-        if (!handle.empty() && !is_valid_tag_handle(handle)) {
+        std::string_view prefix = directive->prefix != nullptr ? directive->prefix : "";
+        if (handle.empty()) continue;
+        if (!is_valid_tag_handle(handle)) {
           return SyntaxError{"while parsing a tag directive, did not find expected '!'",
+                             find_tag_directive(text_, handle)};
+        }
+        // A prefix is local ("!...") or begins with a character a tag may hold.
+        if (prefix.empty() || prefix.find_first_of(",[]{}") == 0) {
+          return SyntaxError{"while parsing a tag directive, found an invalid tag prefix",
                              find_tag_directive(text_, handle)};
         }
       }
