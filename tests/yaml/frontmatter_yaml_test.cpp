@@ -351,6 +351,10 @@ TEST(FrontmatterYaml, EachTextIsReadAsIfAlone) {
       {"a: 1\n---\nb: 2", "c: 3", R"({"c":"3"})"},
       {"? x:\t|", "a: b", R"({"a":"b"})"},
       {"%FOO bar\n---\na: 1", "b: 2", R"({"b":"2"})"},
+      // a stream that began a document with "---" before
+      {"---\n+.inf", "%TAG !e! tag:example.com,2000:",
+       R"(invalid YAML frontmatter: stream with directives without content at byte 30 line 2 column 1)"},
+      {"--- x", "%YAML 1.2", "SYNTAX at byte 9 line 2 column 1"},
   };
   for (const Pair& pair : pairs) {
     outcome(pair.first);

@@ -133,13 +133,15 @@ bool is_single_line(std::string_view text) {
 // One parser and its diagnostics per thread, reused from text to text:
 // setting them up costs more than reading a frontmatter block. A parser is
 // kept only after a pass that read its whole text to the end of the stream
-// without a diagnostic; such a parser takes the next text as a new stream
-// as it is (a reset would only build its default document state once more).
-// A parser that ended any other way is thrown away.
+// without a diagnostic, and it is reset before the next text: without the
+// reset, a stream read before changes how the next one is read (a text of
+// directives alone is no longer an error after a text that began a document
+// with "---"). A parser that ended any other way is thrown away.
 class ParserSlot {
  public:
   // A parser set to read `text` (which must outlive the pass), or nothing.
   fy_parser* start(std::string_view text) {
+    if (parser_ != nullptr && fy_parser_reset(parser_.get()) != 0) discard();
     if (parser_ == nullptr && !create()) return nullptr;
     const char* data = text.empty() ? "" : text.data();  // never a null pointer
     if (fy_parser_set_string(parser_.get(), data, text.size()) != 0) {
