@@ -258,6 +258,9 @@ TEST(FrontmatterYaml, ReportsSyntaxErrorsWithCharacterPositions) {
        R"(invalid YAML frontmatter: while scanning a tag, did not find expected whitespace or line break at byte 3 line 1 column 4)"},
       // undeclared named handle
       {"a: !e!x y", R"(SYNTAX at byte 3 line 1 column 4)"},
+      // also one that begins with "-" or a digit
+      {"a: !-u!x y", R"(SYNTAX at byte 3 line 1 column 4)"},
+      {"a: [!1!x y]", R"(SYNTAX at byte 4 line 1 column 5)"},
       // directive without document start
       {"%YAML 1.2\na: 1",
        R"(invalid YAML frontmatter: did not find expected <document start> at byte 10 line 2 column 1)"},

@@ -657,6 +657,18 @@ class EventPass {
       return SyntaxError{"while scanning a tag, did not find expected whitespace or line break",
                          start};
     }
+    // The parser takes a named handle that begins with a digit or "-"
+    // ("!1!x") for the primary handle and a suffix; it must be declared.
+    if (handle == "!" && !tag_text.starts_with("!<")) {
+      std::size_t second = tag_text.find('!', 1);
+      std::string_view named = tag_text.substr(0, second == std::string_view::npos ? 0 : second + 1);
+      if (!named.empty() && is_valid_tag_handle(named)) {
+        auto prefix = declared_prefix(named);
+        if (!prefix) return SyntaxError{"undefined tag prefix", start};
+        event.tag = YamlTag{std::move(*prefix), std::string(tag_text.substr(named.size()))};
+        return std::nullopt;
+      }
+    }
     event.tag = YamlTag{resolve_handle(handle), std::string(suffix)};
     return std::nullopt;
   }
@@ -665,6 +677,11 @@ class EventPass {
   // itself when none does (a verbatim tag has an empty handle).
   std::string resolve_handle(std::string_view handle) const {
     if (handle.empty()) return {};
+    return declared_prefix(handle).value_or(std::string(handle));
+  }
+
+  // The prefix that a directive of the document binds to `handle`.
+  std::optional<std::string> declared_prefix(std::string_view handle) const {
     fy_document_state* state = fy_parser_get_document_state(parser_);
     void* iterator = nullptr;
     while (state != nullptr) {
@@ -672,10 +689,10 @@ class EventPass {
       if (directive == nullptr) break;
       if (directive->handle != nullptr && directive->prefix != nullptr &&
           handle == directive->handle) {
-        return directive->prefix;
+        return std::string(directive->prefix);
       }
     }
-    return std::string(handle);
+    return std::nullopt;
   }
 
   const PatchedText& source_;
