@@ -14,7 +14,7 @@
 #include "engine/line_table.hpp"
 #include "engine/markdown_chars.hpp"
 #include "engine/reference_definitions.hpp"
-#include "zav/engine.hpp"
+#include "engine/markdown_facts_cmark.hpp"
 
 namespace zav {
 namespace {
@@ -232,7 +232,7 @@ MarkdownFacts collect_facts(std::string_view text) noexcept {
 
 }  // namespace
 
-MarkdownFacts markdown_facts(std::string_view text) {
+MarkdownFacts markdown_facts_cmark(std::string_view text) {
   return collect_facts(text);
 }
 
