@@ -546,8 +546,8 @@ class BlockParser {
 
   // --- paragraphs and headings ---
 
-  // A line of the open paragraph goes straight into the inline contents; a continuation line
-  // indented four or more columns gets a space in front, so that no definition starts on it.
+  // A line of the open paragraph goes straight into the inline contents, without the white space
+  // that opens it.
   void add_paragraph_line() {
     std::size_t start = offset_;
     while (start < line_.size() && is_space_or_tab(line_[start])) ++start;
@@ -558,7 +558,6 @@ class BlockParser {
       paragraph_.may_open_with_definition = peek(start) == '[';
     } else {
       out.push_back('\n');
-      if (indent_ >= CODE_INDENT) out.push_back(' ');
     }
     if (paragraph_.may_open_with_definition) paragraph_.line_starts.push_back(line_start_ + start);
     out.append(line_.substr(start));

@@ -25,10 +25,10 @@ class ReferenceMap {
   std::unordered_map<std::string, std::string, Hash, std::equal_to<>> destinations_;
 };
 
-// Reads the definitions at the start of a paragraph's content (its lines joined by "\n"; a
-// line that starts with a space had four or more columns of indentation, which no definition
-// may have) and adds them to `references`. Returns the length they take: up to the start of a
-// line, or the whole content.
+// Reads the definitions at the start of a paragraph's content (its lines joined by "\n", each
+// without the white space that opened it) and adds them to `references`. Returns the length
+// they take: up to the start of a line, or the whole content. A definition may follow another
+// on a line of any indentation, since a paragraph's later lines may be indented at will.
 std::size_t read_definitions(std::string_view content, ReferenceMap& references);
 
 }  // namespace zav::markdown
