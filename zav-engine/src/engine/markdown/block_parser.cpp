@@ -659,6 +659,8 @@ void InlineContents::keep(std::size_t start) {
 
 void parse_blocks(std::string_view text, std::vector<Heading>& headings,
                   ReferenceMap& references, InlineContents& contents) {
+  // The contents are never longer than the text: each line loses at least its line end.
+  contents.text().reserve(contents.text().size() + text.size());
   BlockParser(text, headings, references, contents).run();
 }
 
