@@ -1,11 +1,10 @@
 #include "engine/markdown/block_parser.hpp"
 
-#include <emmintrin.h>
-
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
+#include "engine/markdown/byte_scan.hpp"
 #include "engine/markdown/characters.hpp"
 #include "engine/markdown/raw_html.hpp"
 
@@ -63,23 +62,6 @@ struct OpenBlock {
   bool has_children = false;  // Item: some block was started in it
 };
 
-// The position of the first line end ("\n" or "\r") at or after `pos`.
-std::size_t find_line_end(std::string_view s, std::size_t pos) {
-  const char* data = s.data();
-  const __m128i lf = _mm_set1_epi8('\n');
-  const __m128i cr = _mm_set1_epi8('\r');
-  std::size_t i = pos;
-  for (; s.size() - i >= 16; i += 16) {
-    __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-    int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, lf), _mm_cmpeq_epi8(chunk, cr)));
-    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
-  }
-  for (; i < s.size(); ++i) {
-    if (is_line_end(data[i])) return i;
-  }
-  return s.size();
-}
-
 bool may_hold_link(std::string_view s) {
   return std::memchr(s.data(), '[', s.size()) != nullptr ||
          std::memchr(s.data(), '<', s.size()) != nullptr;
@@ -123,9 +105,11 @@ class BlockParser {
     std::size_t pos = 0;
     bool previous_blank = false;
     while (pos < text_.size()) {
-      std::size_t end = find_line_end(text_, pos);
+      std::size_t end = find_first_of_bytes<'\n', '\r'>(text_, pos);
       std::size_t next = end;
-      if (next < text_.size()) next += text_[next] == '\r' && next + 1 < text_.size() && text_[next + 1] == '\n' ? 2 : 1;
+      if (next < text_.size()) {
+        next += text_[next] == '\r' && next + 1 < text_.size() && text_[next + 1] == '\n' ? 2 : 1;
+      }
       line_start_ = pos;
       line_ = text_.substr(pos, end - pos);
       // A blank line after a blank line changes nothing: every block that a blank line ends
@@ -334,7 +318,7 @@ class BlockParser {
         return Continuation::Matched;
       case Kind::Html:
         return blank_ && (html_kind_ == 6 || html_kind_ == 7) ? Continuation::Failed
-                                                                          : Continuation::Matched;
+                                                              : Continuation::Matched;
       case Kind::Paragraph:
         return blank_ ? Continuation::Failed : Continuation::Matched;
       default:  // Document, List
@@ -361,7 +345,8 @@ class BlockParser {
       if (first == '#' && atx_heading_start()) return Start::Leaf;
       if ((first == '`' || first == '~') && fenced_code_start()) return Start::Leaf;
       if (first == '<' && html_block_start(container)) return Start::Leaf;
-      if (container == Kind::Paragraph && (first == '=' || first == '-') && setext_heading_start()) {
+      if (container == Kind::Paragraph && (first == '=' || first == '-') &&
+          setext_heading_start()) {
         return Start::Leaf;
       }
       if ((first == '*' || first == '-' || first == '_') && thematic_break_start()) {
@@ -497,7 +482,8 @@ class BlockParser {
       ++i;
     } else {
       std::size_t digits_end = i;
-      while (digits_end < line_.size() && digits_end - i < 10 && is_ascii_digit(line_[digits_end])) {
+      while (digits_end < line_.size() && digits_end - i < 10 &&
+             is_ascii_digit(line_[digits_end])) {
         ++digits_end;
       }
       std::size_t digits = digits_end - i;
@@ -522,7 +508,8 @@ class BlockParser {
     std::size_t spaces_start_offset = offset_;
     do {
       advance_offset(1, true);
-    } while (column_ - spaces_start_column < 5 && is_space_or_tab(static_cast<char>(peek(offset_))));
+    } while (column_ - spaces_start_column < 5 &&
+             is_space_or_tab(static_cast<char>(peek(offset_))));
     bool blank_item = offset_ >= line_.size();
     std::size_t spaces = column_ - spaces_start_column;
     if (spaces >= 5 || spaces < 1 || blank_item) {
@@ -578,11 +565,12 @@ class BlockParser {
   std::size_t paragraph_content_start() {
     if (!paragraph_.may_open_with_definition) return paragraph_.first_start;
     std::string& out = contents_.text();
-    std::size_t length = read_definitions(std::string_view(out).substr(paragraph_.content_start),
-                                          references_);
+    std::size_t length =
+        read_definitions(std::string_view(out).substr(paragraph_.content_start), references_);
     if (length == 0) return paragraph_.first_start;
     std::string_view definitions(out.data() + paragraph_.content_start, length);
-    std::size_t lines = static_cast<std::size_t>(std::count(definitions.begin(), definitions.end(), '\n'));
+    std::size_t lines =
+        static_cast<std::size_t>(std::count(definitions.begin(), definitions.end(), '\n'));
     out.erase(paragraph_.content_start, length);
     if (paragraph_.content_start == out.size()) {  // nothing but definitions
       paragraph_.reset();
@@ -642,8 +630,8 @@ class BlockParser {
   std::size_t next_nonspace_ = 0;
   std::size_t next_nonspace_column_ = 0;
   bool next_nonspace_known_ = false;  // for this line
-  char spoiled_break_mark_ = '\0';       // this line is no thematic break of this mark
-  std::size_t spoiled_break_at_ = 0;      // from any position before this one
+  char spoiled_break_mark_ = '\0';    // this line is no thematic break of this mark
+  std::size_t spoiled_break_at_ = 0;  // from any position before this one
   std::size_t indent_ = 0;
   bool indented_ = false;
   bool blank_ = false;
@@ -657,8 +645,8 @@ void InlineContents::keep(std::size_t start) {
   if (start < text_.size()) ends_.push_back(text_.size());
 }
 
-void parse_blocks(std::string_view text, std::vector<Heading>& headings,
-                  ReferenceMap& references, InlineContents& contents) {
+void parse_blocks(std::string_view text, std::vector<Heading>& headings, ReferenceMap& references,
+                  InlineContents& contents) {
   // The contents are never longer than the text: each line loses at least its line end.
   contents.text().reserve(contents.text().size() + text.size());
   BlockParser(text, headings, references, contents).run();

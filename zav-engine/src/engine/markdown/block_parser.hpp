@@ -35,7 +35,7 @@ class InlineContents {
 // Reads the blocks of `text`: appends its headings to `headings`, its definitions to
 // `references` (the first of a label wins) and the inline content that may hold links to
 // `contents`.
-void parse_blocks(std::string_view text, std::vector<Heading>& headings,
-                  ReferenceMap& references, InlineContents& contents);
+void parse_blocks(std::string_view text, std::vector<Heading>& headings, ReferenceMap& references,
+                  InlineContents& contents);
 
 }  // namespace zav::markdown

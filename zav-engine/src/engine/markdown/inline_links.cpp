@@ -1,13 +1,11 @@
 #include "engine/markdown/inline_links.hpp"
 
-#include <emmintrin.h>
-
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <utility>
 
+#include "engine/markdown/byte_scan.hpp"
 #include "engine/markdown/characters.hpp"
 #include "engine/markdown/link_syntax.hpp"
 #include "engine/markdown/raw_html.hpp"
@@ -17,36 +15,10 @@ namespace {
 
 constexpr std::string_view REPLACEMENT_CHARACTER = "\xEF\xBF\xBD";
 
-// The characters that can begin something that decides a link: an escape, a code span, a
+// The next character that can begin something that decides a link: an escape, a code span, a
 // bracket, an image's "!" and an autolink or HTML tag.
-constexpr std::array<bool, 256> SPECIAL = [] {
-  std::array<bool, 256> table{};
-  for (unsigned char c : std::string_view("\\`[]!<")) table[c] = true;
-  return table;
-}();
-
 std::size_t next_special(std::string_view s, std::size_t pos) {
-  const char* data = s.data();
-  std::size_t i = pos;
-  const __m128i backslash = _mm_set1_epi8('\\');
-  const __m128i backtick = _mm_set1_epi8('`');
-  const __m128i open = _mm_set1_epi8('[');
-  const __m128i close = _mm_set1_epi8(']');
-  const __m128i bang = _mm_set1_epi8('!');
-  const __m128i less = _mm_set1_epi8('<');
-  for (; s.size() - i >= 16; i += 16) {
-    __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-    __m128i hit = _mm_or_si128(
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, backslash), _mm_cmpeq_epi8(chunk, backtick)),
-                     _mm_or_si128(_mm_cmpeq_epi8(chunk, open), _mm_cmpeq_epi8(chunk, close))),
-        _mm_or_si128(_mm_cmpeq_epi8(chunk, bang), _mm_cmpeq_epi8(chunk, less)));
-    int mask = _mm_movemask_epi8(hit);
-    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
-  }
-  for (; i < s.size(); ++i) {
-    if (SPECIAL[static_cast<unsigned char>(data[i])]) return i;
-  }
-  return s.size();
+  return find_first_of_bytes<'\\', '`', '[', ']', '!', '<'>(s, pos);
 }
 
 std::size_t run_end(std::string_view s, std::size_t pos, char c) {
@@ -88,8 +60,8 @@ bool is_scheme_character(char c) {
 }
 
 bool is_email_local_character(char c) {
-  return is_ascii_alphanumeric(c) || std::string_view(".!#$%&'*+/=?^_`{|}~-").find(c) !=
-                                          std::string_view::npos;
+  return is_ascii_alphanumeric(c) ||
+         std::string_view(".!#$%&'*+/=?^_`{|}~-").find(c) != std::string_view::npos;
 }
 
 // The end of the URI autolink that starts with "<" at `pos`.
@@ -142,7 +114,10 @@ class LinkFinder {
  public:
   LinkFinder(std::string_view content, const ReferenceMap& references,
              std::vector<std::string>& links)
-      : s_(content), references_(references), links_(links), first_link_(links.size()),
+      : s_(content),
+        references_(references),
+        links_(links),
+        first_link_(links.size()),
         html_(content) {}
 
   void run() {
@@ -303,8 +278,8 @@ class LinkFinder {
   std::string_view s_;
   const ReferenceMap& references_;
   std::vector<std::string>& links_;
-  std::size_t first_link_;             // the first of `links_` found in this content
-  std::vector<Offset> link_starts_;    // where each of them starts
+  std::size_t first_link_;           // the first of `links_` found in this content
+  std::vector<Offset> link_starts_;  // where each of them starts
   InlineHtmlScanner html_;
   BacktickStrings<Offset> backticks_;
   TitleScanMemo titles_;

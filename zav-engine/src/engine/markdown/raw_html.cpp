@@ -13,15 +13,14 @@ constexpr std::array<std::string_view, 4> LITERAL_CONTENT_TAGS = {"pre", "script
 
 // Sorted, for a binary search.
 constexpr std::array<std::string_view, 62> BLOCK_TAGS = {
-    "address", "article",  "aside",    "base",     "basefont", "blockquote", "body",
-    "caption", "center",   "col",      "colgroup", "dd",       "details",    "dialog",
-    "dir",     "div",      "dl",       "dt",       "fieldset", "figcaption", "figure",
-    "footer",  "form",     "frame",    "frameset", "h1",       "h2",         "h3",
-    "h4",      "h5",       "h6",       "head",     "header",   "hr",         "html",
-    "iframe",  "legend",   "li",       "link",     "main",     "menu",       "menuitem",
-    "nav",     "noframes", "ol",       "optgroup", "option",   "p",          "param",
-    "search",  "section",  "summary",  "table",    "tbody",    "td",         "tfoot",
-    "th",      "thead",    "title",    "tr",       "track",    "ul"};
+    "address",  "article",  "aside",    "base",       "basefont", "blockquote", "body",   "caption",
+    "center",   "col",      "colgroup", "dd",         "details",  "dialog",     "dir",    "div",
+    "dl",       "dt",       "fieldset", "figcaption", "figure",   "footer",     "form",   "frame",
+    "frameset", "h1",       "h2",       "h3",         "h4",       "h5",         "h6",     "head",
+    "header",   "hr",       "html",     "iframe",     "legend",   "li",         "link",   "main",
+    "menu",     "menuitem", "nav",      "noframes",   "ol",       "optgroup",   "option", "p",
+    "param",    "search",   "section",  "summary",    "table",    "tbody",      "td",     "tfoot",
+    "th",       "thead",    "title",    "tr",         "track",    "ul"};
 
 bool is_block_tag(std::string_view name) {
   if (name.size() > 10) return false;
