@@ -273,7 +273,9 @@ TEST(MarkdownFacts, ReadsDestinationsAndMatchesLabels) {
       {"[a](<b)c>) [d](e(f(g)h)i)", {"b)c", "e(f(g)h)i"}, {}},
       {"[a](b (c)) [d](e 'f') [g](h \"i\")", {"b", "e", "h"}, {}},
       {"[a](b \"c\\\")", {}, {}},
+      {"[a](&ngE;&ouml;&NotAnEntity;)", {"\xE2\x89\xA7\xCC\xB8\xC3\xB6&NotAnEntity;"}, {}},
       {"[\xE1\xBA\x9E]\n\n[SS]: /u", {"/u"}, {}},
+      {"[\xC5\xBF \xE2\x84\xAA]\n\n[s k]: /u", {"/u"}, {}},  // long s, Kelvin sign
       {"[Foo \t\n  bar]\n\n[fOO BAR]: /u", {"/u"}, {}},
       {"[a]\n\n[a]: /first\n[A]: /second", {"/first"}, {}},
       {"[a]\\[b]\n\n[a]: /u", {"/u"}, {}},
