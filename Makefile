@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
-PACKAGES := cmake g++ make pkg-config libgtest-dev libfyaml-dev libcmark-dev libre2-dev libssl-dev
+PACKAGES := cmake g++ make pkg-config libgtest-dev libfyaml-dev libre2-dev libssl-dev
 
 .PHONY: all deps build test demo fuzz clean
 

@@ -8,8 +8,6 @@
 #include "zav/json_escape.hpp"
 
 #include "zav/engine.hpp"
-#include "engine/markdown_facts_cmark.hpp"
-#include <cstring>
 
 namespace {
 
@@ -21,9 +19,9 @@ void append_json_string(std::string& out, std::string_view text) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
   std::string text((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
-  zav::MarkdownFacts facts = argc > 1 && std::strcmp(argv[1], "--old") == 0 ? zav::markdown_facts_cmark(text) : zav::markdown_facts(text);
+  zav::MarkdownFacts facts = zav::markdown_facts(text);
   std::string out = "{\"links\":[";
   for (std::size_t i = 0; i < facts.links.size(); ++i) {
     if (i > 0) out += ',';
