@@ -11,6 +11,7 @@
 #include "engine/diagnostics.hpp"
 #include "engine/discovery.hpp"
 #include "engine/link_resolution.hpp"
+#include "engine/load_hooks.hpp"
 #include "engine/read_pool.hpp"
 #include "engine/reserved_checks.hpp"
 #include "engine/source_reader.hpp"
@@ -56,6 +57,13 @@ std::vector<SourceFile> read_all_files(ReadPool& pool, const std::string& root,
 std::expected<Bundle, std::string> load_bundle(std::string_view root_argument,
                                                const std::vector<std::string>& excludes,
                                                std::uint64_t read_concurrency) {
+  return load_bundle(root_argument, excludes, read_concurrency, LoadHooks{});
+}
+
+std::expected<Bundle, std::string> load_bundle(std::string_view root_argument,
+                                               const std::vector<std::string>& excludes,
+                                               std::uint64_t read_concurrency,
+                                               const LoadHooks& hooks) {
   auto root = canonical_root(root_argument);
   if (!root) return std::unexpected(root.error());
   if (!is_directory(*root)) return std::unexpected(std::string(catalogue::ROOT_NOT_DIRECTORY));
@@ -65,6 +73,8 @@ std::expected<Bundle, std::string> load_bundle(std::string_view root_argument,
 
   auto paths = discover_markdown_files(*root, excludes);
   if (!paths) return std::unexpected(paths.error());
+
+  if (hooks.after_discovery) hooks.after_discovery(*paths);
 
   KnownPaths known_paths;
   for (const auto& path : *paths) known_paths.insert(path);

@@ -1,6 +1,7 @@
 #include "engine/source_reader.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <new>
@@ -20,14 +21,29 @@ struct FileCloser {
   ~FileCloser() { ::close(fd); }
 };
 
-// The file's bytes, or the message of the failure.
+// Why a file that is not a regular file is not read: a directory gives what
+// read(2) would say; a FIFO or a device gives read(2)'s answer for an object
+// unsuitable for reading.
+ReadFailure not_a_regular_file(mode_t mode) {
+  return ReadFailure{os_error_text(S_ISDIR(mode) ? EISDIR : EINVAL)};
+}
+
+// The file's bytes, or the message of the failure. Only a regular file is
+// read: discovery kept regular files alone, and what stands at the path now
+// may have been put there since. A symbolic link is not followed (it fails
+// with "Too many levels of symbolic links"), so nothing outside the bundle
+// is read through it, and a FIFO or a device is never read from, so none
+// can block the read or feed it without end.
 std::variant<std::string, ReadFailure> read_file(const std::string& path) {
-  // O_NONBLOCK: a FIFO put in a file's place after discovery must not block.
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  // O_NONBLOCK: opening a FIFO must not wait for a writer.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
   if (fd < 0) return ReadFailure{os_error_text(errno)};
   FileCloser closer{fd};
+  struct stat status {};
+  if (::fstat(fd, &status) != 0) return ReadFailure{os_error_text(errno)};
+  if (!S_ISREG(status.st_mode)) return not_a_regular_file(status.st_mode);
   try {
-    auto bytes = read_descriptor(fd);
+    auto bytes = read_regular_file(fd, static_cast<std::size_t>(status.st_size));
     if (!bytes) return ReadFailure{os_error_text(bytes.error())};
     return std::move(*bytes);
   } catch (const std::bad_alloc&) {
