@@ -1,5 +1,6 @@
 // The load's argument checks, the read step and its diagnostics.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -76,8 +77,10 @@ TEST(ReadSourceFile, KeepsBytesOrGivesTheReason) {
       {"bad.md", "document must be valid UTF-8", false},
       {"gone.md", "No such file or directory (os error 2)", false},
   };
+  int root = ::open(tree.root().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(root, 0);
   for (const auto& c : cases) {
-    SourceFile file = read_source_file(tree.root(), tree.path(c.name));
+    SourceFile file = read_source_file(tree.root(), root, tree.path(c.name));
     EXPECT_EQ(file.relative_path, c.name);
     EXPECT_EQ(file.absolute_path, tree.path(c.name));
     if (c.text) {
@@ -91,11 +94,12 @@ TEST(ReadSourceFile, KeepsBytesOrGivesTheReason) {
 
   tree.chmod("", 0755);
   std::string locked = test::as_ordinary_user([&] {
-    SourceFile file = read_source_file(tree.root(), tree.path("locked.md"));
+    SourceFile file = read_source_file(tree.root(), root, tree.path("locked.md"));
     const auto* failure = std::get_if<ReadFailure>(&file.content);
     return failure != nullptr ? failure->message : std::string("read");
   });
   EXPECT_EQ(locked, "Permission denied (os error 13)");
+  ::close(root);
 }
 
 // Files that cannot be read still count and still exist as link targets.
@@ -212,6 +216,57 @@ TEST(LoadBundle, FilesReplacedAfterDiscoveryAreNotFollowed) {
   std::sort(expected.begin(), expected.end(),
             [](const std::string& a, const std::string& b) { return a.substr(7) < b.substr(7); });
   EXPECT_EQ(diagnostics, expected);
+}
+
+// A directory on the way to a file is not followed either when a link has taken its place.
+TEST(LoadBundle, DirectoriesReplacedAfterDiscoveryAreNotFollowed) {
+  TempTree outside;
+  outside.write("elsewhere/deep/x.md", "---\ntype: secret\n---\n");
+  outside.write("bundle/sub/deep/x.md", "---\ntype: note\n---\n");
+  outside.write("bundle/other/y.md", "---\ntype: note\n---\n");
+  const std::string root = outside.path("bundle");
+  LoadHooks hooks;
+  hooks.after_discovery = [&](const std::vector<std::string>&) {
+    ASSERT_EQ(::rename((root + "/sub").c_str(), (root + "/moved").c_str()), 0);
+    ASSERT_EQ(::symlink(outside.path("elsewhere").c_str(), (root + "/sub").c_str()), 0);
+    ASSERT_EQ(::rename((root + "/other").c_str(), (root + "/gone").c_str()), 0);
+    ASSERT_EQ(::symlink("gone", (root + "/other").c_str()), 0);
+  };
+  auto bundle = load_bundle(root, {}, 2, hooks);
+  ASSERT_TRUE(bundle) << bundle.error();
+  EXPECT_TRUE(bundle->concepts.empty());
+  std::vector<std::string> diagnostics;
+  for (const auto& d : bundle->diagnostics) {
+    diagnostics.push_back(d.code + " " + d.path + " " + d.message);
+  }
+  const std::string loop = "Too many levels of symbolic links (os error 40)";
+  EXPECT_EQ(diagnostics, (std::vector<std::string>{"ZAV001 other/y.md " + loop,
+                                                   "ZAV001 sub/deep/x.md " + loop}));
+}
+
+TEST(ReadSourceFile, OpensEachDirectoryWithoutFollowingLinks) {
+  TempTree tree;
+  tree.write("a/b/c.md", "x");
+  tree.write("elsewhere/c.md", "y");
+  ASSERT_EQ(::symlink(tree.path("elsewhere").c_str(), tree.path("a/link").c_str()), 0);
+  ASSERT_EQ(::symlink(tree.path("a/b/c.md").c_str(), tree.path("a/b/d.md").c_str()), 0);
+  int root = ::open(tree.root().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(root, 0);
+  struct Case {
+    std::string relative;
+    int error;  // 0: opened
+  };
+  for (const Case& c : std::vector<Case>{{"a/b/c.md", 0},
+                                         {"a/link/c.md", ELOOP},
+                                         {"a/b/d.md", ELOOP},
+                                         {"a/b/gone.md", ENOENT},
+                                         {"a/b/c.md/x", ENOTDIR}}) {
+    errno = 0;
+    int fd = open_each_directory_below(root, c.relative);
+    EXPECT_EQ(fd >= 0 ? 0 : errno, c.error) << c.relative;
+    if (fd >= 0) ::close(fd);
+  }
+  ::close(root);
 }
 
 TEST(ReadPool, RunsEveryIndexOnceInPlace) {

@@ -1,11 +1,14 @@
 // One bundle load: argument checks, discovery, the parallel read, the
 // per-file checks in discovery order, link resolution and the final sort.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 
+#include "engine/bundle_path.hpp"
 #include "engine/catalogue.hpp"
 #include "engine/concept_checks.hpp"
 #include "engine/diagnostics.hpp"
@@ -45,10 +48,21 @@ std::string_view file_name(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+// Every file is opened below the root, which is opened once for all of them.
 std::vector<SourceFile> read_all_files(ReadPool& pool, const std::string& root,
                                        const std::vector<std::string>& paths) {
   std::vector<SourceFile> files(paths.size());
-  pool.run(paths.size(), [&](std::size_t i) { files[i] = read_source_file(root, paths[i]); });
+  int root_directory = ::open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  int error = errno;
+  pool.run(paths.size(), [&](std::size_t i) {
+    if (root_directory >= 0) {
+      files[i] = read_source_file(root, root_directory, paths[i]);
+    } else {
+      files[i] = SourceFile{ReadFailure{os_error_text(error)}, paths[i],
+                            bundle_relative_path(root, paths[i])};
+    }
+  });
+  if (root_directory >= 0) ::close(root_directory);
   return files;
 }
 
