@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
-PACKAGES := cmake g++ make pkg-config libgtest-dev libfyaml-dev libcmark-dev libre2-dev libssl-dev
+PACKAGES := cmake g++ make pkg-config libgtest-dev libfyaml-dev libre2-dev libssl-dev
 
 .PHONY: all deps build test demo fuzz clean
 
@@ -14,6 +14,7 @@ deps:
 	for p in $(PACKAGES); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || missing="$$missing $$p"; \
 	done; \
+	command -v npm >/dev/null 2>&1 || missing="$$missing npm"; \
 	if [ -n "$$missing" ]; then \
 	  echo "installing:$$missing"; \
 	  if [ "$$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi; \

@@ -27,14 +27,19 @@ void write_json_string(JsonWriter& out, std::string_view text) {
 }
 
 JsonWriter& JsonObject::member(std::string_view key) {
-  // A short key that needs no escape (every key of the documents) goes out
-  // as one piece with its separator, quotation marks and colon.
+  // A member begins with the pieces separator, key (as a JSON string:
+  // quotation mark, text, quotation mark) and colon. The buffer sends its
+  // bytes only when a piece does not fit its free room, so pieces that fit
+  // together reach the descriptor alike whether they come one by one or as
+  // one: a short plain key (every key of the documents) goes as one piece
+  // unless it meets the buffer's end.
   char piece[64];
   bool plain = key.size() + 4 <= sizeof piece;
   for (std::size_t i = 0; plain && i < key.size(); ++i) {
     plain = JSON_ESCAPES[static_cast<unsigned char>(key[i])].size == 0;
   }
-  if (plain) {
+  std::size_t size = key.size() + (first_ ? 3 : 4);
+  if (plain && out_.fits(size)) {
     std::size_t used = 0;
     if (!first_) piece[used++] = ',';
     piece[used++] = '"';

@@ -22,6 +22,9 @@ class JsonWriter {
       failure_ = written.error();
     }
   }
+  // True when `size` bytes of pieces would all go into the stream's buffer
+  // without sending anything.
+  bool fits(std::size_t size) const { return stream_.free_space() >= size; }
   void unsigned_integer(std::uint64_t value);
   void boolean(bool value) { piece(value ? "true" : "false"); }
 

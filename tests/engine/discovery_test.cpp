@@ -8,11 +8,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <optional>
 
 #include "engine/discovery.hpp"
 #include "ordinary_user.hpp"
+#include "quick_bound.hpp"
 #include "temp_tree.hpp"
 
 namespace zav {
@@ -341,6 +343,37 @@ TEST(Discovery, ThousandsOfRulesKeepTheirOrder) {
   tree.write(".zavignore", rules);
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(discover(tree, {}), expected);
+}
+
+// The same megabyte patterns from either source: a ".zavignore" line or an
+// exclude pattern. Reading them takes milliseconds; the bound is generous.
+TEST(Discovery, MegabytePatternsFromEitherSource) {
+  constexpr std::size_t MEGABYTE = std::size_t{1} << 20;
+  std::string braces = "{";
+  while (braces.size() < MEGABYTE) braces += "a,";
+  braces += "a.md}";
+  struct Row {
+    std::string pattern;
+    std::vector<std::string> expected;
+  };
+  const std::vector<Row> rows = {
+      {"{" + std::string(MEGABYTE, ',') + "}a.md", {"b.md"}},
+      {braces, {"error: pattern too large - compile failed"}},
+  };
+  TempTree tree;
+  tree.write("a.md", "");
+  tree.write("b.md", "");
+  for (const Row& row : rows) {
+    for (bool from_ignore_file : {true, false}) {
+      SCOPED_TRACE(from_ignore_file ? "ignore file" : "exclude pattern");
+      tree.write(".zavignore", from_ignore_file ? row.pattern + "\n" : "");
+      auto start = std::chrono::steady_clock::now();
+      std::vector<std::string> excludes;
+      if (!from_ignore_file) excludes.push_back(row.pattern);
+      EXPECT_EQ(discover(tree, excludes), row.expected);
+      EXPECT_LT(std::chrono::steady_clock::now() - start, test::QUICK);
+    }
+  }
 }
 
 }  // namespace

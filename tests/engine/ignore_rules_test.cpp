@@ -1,7 +1,10 @@
 // Ignore lines, glob syntax and the matcher that finds the last matching rule.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "engine/ignore_rules.hpp"
+#include "quick_bound.hpp"
 
 namespace zav {
 namespace {
@@ -243,6 +246,62 @@ TEST(IgnoreMatcher, HostilePatternsStayCorrect) {
     EXPECT_EQ(matcher->verdict(row.path, row.is_directory),
               row.matches ? IgnoreVerdict::ignore : IgnoreVerdict::none)
         << row.line.substr(0, 20) << " against " << row.path;
+  }
+}
+
+// Lines of a megabyte in every glob shape are read in time linear in their
+// length: each either works or is too large to compile, and neither takes
+// long.
+TEST(IgnoreMatcher, MegabytePatternsOfEveryShapeAreQuick) {
+  constexpr std::size_t MEGABYTE = std::size_t{1} << 20;
+  auto repeat = [](std::string_view piece, std::size_t total) {
+    std::string text;
+    text.reserve(total + piece.size());
+    while (text.size() < total) text += piece;
+    return text;
+  };
+  struct Row {
+    const char* shape;
+    std::string line;
+    std::string path;  // a file path that the rule ignores, when it compiles
+    bool too_large;
+  };
+  // Braces of 200 KB, whose expression still compiles: a hundred thousand
+  // alternatives.
+  std::string fitting_braces = "{" + repeat("a,", 200000) + "b}.md";
+  const std::vector<Row> rows = {
+      {"braces", "{" + repeat("a,", MEGABYTE) + "b}", "", true},
+      {"braces that fit", fitting_braces, "d/b.md", false},
+      {"empty alternatives", "{" + std::string(MEGABYTE, ',') + "}x.md", "d/x.md", false},
+      {"unopened braces", std::string(MEGABYTE, '}') + "x.md", "x.md", false},
+      {"recursive stars", repeat("**/", MEGABYTE) + "x.md", "a/b/x.md", false},
+      {"recursive stars inside", "/a" + repeat("/**", MEGABYTE) + "/x.md", "a/b/c/x.md", false},
+      {"pieces between recursive stars", "/" + repeat("a/**/", MEGABYTE), "", true},
+      {"stars", std::string(MEGABYTE, '*') + ".md", "a/b.md", false},
+      {"classes", repeat("[ab]", MEGABYTE), "", true},
+      {"unclosed classes", std::string(MEGABYTE, '['), "d/" + std::string(MEGABYTE, '['), false},
+      {"one closing bracket", std::string(MEGABYTE, '[') + "]", "", true},
+      {"literal run", std::string(MEGABYTE, 'a'), "d/" + std::string(MEGABYTE, 'a'), false},
+      {"escaped run", repeat("\\a", MEGABYTE), "d/" + std::string(MEGABYTE / 2, 'a'), false},
+      {"question marks", std::string(MEGABYTE, '?'), "", true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.shape);
+    auto start = std::chrono::steady_clock::now();
+    auto rule = parse_ignore_line(row.line);
+    ASSERT_TRUE(rule && rule->has_value());
+    std::vector<IgnoreRule> rules;
+    rules.push_back(std::move(**rule));
+    auto matcher = IgnoreMatcher::build(std::move(rules));
+    if (row.too_large) {
+      ASSERT_FALSE(matcher);
+      EXPECT_EQ(matcher.error(), "pattern too large - compile failed");
+    } else {
+      ASSERT_TRUE(matcher) << matcher.error();
+      EXPECT_EQ(matcher->verdict(row.path, false), IgnoreVerdict::ignore);
+      EXPECT_EQ(matcher->verdict("d/other", false), IgnoreVerdict::none);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, test::QUICK);
   }
 }
 

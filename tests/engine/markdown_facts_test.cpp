@@ -1,13 +1,12 @@
-// Link destinations and heading texts of Markdown texts, and the helpers that find them in the
-// source: the line table and the reading of leading link reference definitions.
+// Link destinations and heading texts of Markdown texts, and the reading of the link reference
+// definitions that open a paragraph.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "engine/line_table.hpp"
-#include "engine/reference_definitions.hpp"
+#include "engine/markdown/references.hpp"
 #include "zav/engine.hpp"
 
 namespace zav {
@@ -26,6 +25,13 @@ struct FactsCase {
 Headings headings_of(const MarkdownFacts& facts) {
   Headings out;
   for (const Heading& h : facts.headings) out.emplace_back(h.level, h.text);
+  return out;
+}
+
+std::string repeat(std::string_view piece, std::size_t times) {
+  std::string out;
+  out.reserve(piece.size() * times);
+  for (std::size_t i = 0; i < times; ++i) out.append(piece);
   return out;
 }
 
@@ -173,63 +179,146 @@ TEST(MarkdownFacts, SurvivesDeepNestingAndLongRuns) {
   for (int i = 0; i < 100000; ++i) quotes += "> ";
   std::string items, indent;
   for (int i = 0; i < 50000; ++i) items += "- ", indent += "  ";
+  std::string definitions;
+  for (int i = 0; i < 100000; ++i) definitions += "[l" + std::to_string(i) + "]: /" + std::to_string(i) + "\n";
   expect_facts({
       {quotes + "# deep", {}, {{1, "deep"}}},
       {items + "x\n" + indent + "y <irc:a&amp;b>\n", {"irc:a&amp;b"}, {}},
       {std::string(100000, '[') + "a](b.md)", {"b.md"}, {}},
       {std::string(100000, '*') + "x", {}, {}},
       {"x" + std::string(100000, '`') + "[a](b.md)", {"b.md"}, {}},
+      {repeat("![[]()", 50000), std::vector<std::string>(50000, ""), {}},
+      {repeat("a <!-- ", 50000) + "[x](y)", {"y"}, {}},
+      {repeat("a <!-- ", 50000) + "--> [x](y)", {"y"}, {}},
+      {repeat("[a](b \"", 50000) + "[c](d)", {"d"}, {}},
+      {repeat("[a](<b", 50000) + "[c](d)", {"d"}, {}},
+      {repeat("<a b='", 50000) + "[c](d)", {"d"}, {}},
+      {repeat("*a_ ", 50000) + "[c](d)", {"d"}, {}},
+      {items + "x" + repeat("\n", 100000) + indent + "# y", {}, {{1, "y"}}},
+      {definitions + "[l0] [l99999] [l100000]", {"/0", "/99999"}, {}},
   });
 }
 
-// Offsets of the 1-based byte columns that the parser reports: a byte order mark is part of
-// line 1, and a NUL counts three bytes (the parser reads it as U+FFFD).
-TEST(LineTable, MapsParserColumnsToOffsets) {
-  std::string text =
-      "\xEF\xBB\xBF"
-      "ab\r\ncd\re\0f\nlast"s;
-  LineTable lines(text);
-  ASSERT_EQ(lines.line_count(), 4u);
-  EXPECT_EQ(lines.start(1), 0u);
-  EXPECT_EQ(lines.end(1), 5u);
-  EXPECT_EQ(lines.next(1), 7u);
-  EXPECT_EQ(lines.end(2), 9u);
-  EXPECT_EQ(lines.next(2), 10u);
-  EXPECT_EQ(lines.offset_of_column(1, 5), 4u);
-  EXPECT_EQ(lines.offset_of_column(3, 2), 11u);  // the NUL
-  EXPECT_EQ(lines.offset_of_column(3, 5), 12u);  // just after its three bytes
-  EXPECT_EQ(lines.offset_of_column(3, 99), 13u);
-  EXPECT_EQ(lines.start(4), 14u);
-  EXPECT_EQ(lines.end(4), text.size());
-  EXPECT_EQ(lines.start(5), text.size());
+// What CommonMark 0.31 changed or settled: a line of "---" after a paragraph of nothing but
+// definitions, an item that opens with a definition, the block tags, HTML comments and
+// declarations, and the length of a label counted in characters.
+TEST(MarkdownFacts, FollowsCommonMark031) {
+  const std::string label_999(999, 'x'), label_1000(1000, 'x');
+  std::string e_501;
+  for (int i = 0; i < 501; ++i) e_501 += "\xC3\xA9";
+  expect_facts({
+      {"[a]:a\n---\n-", {}, {}},
+      {"[a]:a\n---\nb\n---", {}, {{2, "b"}}},
+      {"[a]:b\n---\n[c]:d\n\n[c]", {"d"}, {}},
+      {"[a]:b\n===\n[a]", {"b"}, {}},  // no heading is left: "===" is text
+      {"- [a]:b\n\n\n    # x", {}, {{1, "x"}}},
+      {"- [a]:b\n\n\n  c\n-", {}, {}},
+      {"1. [a]:b\r\r\r   # x", {}, {{1, "x"}}},
+      {"-\n\n\n    # x", {}, {}},  // an item may open with one blank line only
+      {"a\n<search>\n# x", {}, {}},
+      {"a\n<source>\n# x", {}, {{1, "x"}}},
+      {"a <!-- [x](y) -- -->", {}, {}},
+      {"a <!-- [x](y) --->", {}, {}},
+      {"a <!---- [x](y) -->", {}, {}},
+      {"a <!--> [x](y)", {"y"}, {}},
+      {"a <!---> [x](y)", {"y"}, {}},
+      {"<!-->\n# x", {}, {{1, "x"}}},
+      {"<!doctype\n# x\n>", {}, {}},
+      {"a <!doctype [x](y)>", {}, {}},
+      {"[" + label_999 + "]\n\n[" + label_999 + "]: /u", {"/u"}, {}},
+      {"[" + label_1000 + "]\n\n[" + label_1000 + "]: /u", {}, {}},
+      {"[" + e_501 + "]\n\n[" + e_501 + "]: /u", {"/u"}, {}},
+      {"[a][" + label_999 + "]\n\n[a]: /u", {}, {}},  // a label follows, though none matches
+      {"[a][" + label_1000 + "]\n\n[a]: /u", {"/u"}, {}},
+  });
 }
 
-TEST(ReferenceDefinitions, MeasuresTheDefinitionsThatStartAParagraph) {
-  const std::string long_label(1000, 'x');
+// Code spans, autolinks and HTML tags bind more tightly than the brackets of links, the first to
+// open winning; a code span closes only on a backtick string of its own length.
+TEST(MarkdownFacts, ReadsCodeSpansAutolinksAndTagsBeforeLinks) {
+  expect_facts({
+      {"` ``[`` ``[]()``", {}, {}},
+      {"`` ` ` `[]()`", {}, {}},
+      {"` ``)``\t``<tp:>``", {}, {}},
+      {"`[a](b)` ``[c](d)`", {"d"}, {}},
+      {"\\``[a](b)`", {}, {}},  // the escaped backtick leaves a string of one
+      {"[a `]` b](c)", {"c"}, {}},
+      {"[a <b c=\"]\"> d](e)", {"e"}, {}},
+      {"[foo <http://x/](y)> bar", {"http://x/](y)"}, {}},
+      {"<ab:c\x7f>", {}, {}},
+      {"<ab:c d> <ab:c> <a:c> <ab:> <a+-.:x> <1a:x>", {"ab:c", "ab:", "a+-.:x"}, {}},
+      {"<a@b> <a@-b> <a@b-> <a.b@c.d-e>", {"a@b", "a.b@c.d-e"}, {}},
+      // a link whose text holds an autolink starts first
+      {"[a <http://x> b](c) <de:f>", {"c", "http://x", "de:f"}, {}},
+      {"![a <http://x> b](c)", {"http://x"}, {}},
+      // no link in a link; an image may hold one
+      {"[a [b](c) d](e)", {"c"}, {}},
+      {"![[[foo](uri1)](uri2)](uri3)", {"uri1"}, {}},
+      {"[![a](b)](c)", {"c"}, {}},
+  });
+}
+
+// Destinations are read as CommonMark reads them: escapes and character references resolved, a
+// NUL made U+FFFD; labels match after case folding with white space collapsed.
+TEST(MarkdownFacts, ReadsDestinationsAndMatchesLabels) {
+  expect_facts({
+      {"[a](b&amp;c&#65;&#x42;&#0;&#x110000;&#xD800;)",
+       {"b&cAB\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+       {}},
+      {"[a](&amp &nosuch; &#; &#12345678;)", {}, {}},
+      {"[a](&nosuch;&#12345678;\\a\\&amp;)", {"&nosuch;&#12345678;\\a&amp;"}, {}},
+      {"[a](b\0c) [d](<e\0f>)"s, {"b\xEF\xBF\xBD" "c", "e\xEF\xBF\xBD" "f"}, {}},
+      {"<ab:c\0d>"s, {"ab:c\xEF\xBF\xBD" "d"}, {}},
+      {"[a](b\x01" "c) [d](<e\x01" "f>)", {"e\x01" "f"}, {}},
+      {"[a](<b)c>) [d](e(f(g)h)i)", {"b)c", "e(f(g)h)i"}, {}},
+      {"[a](b (c)) [d](e 'f') [g](h \"i\")", {"b", "e", "h"}, {}},
+      {"[a](b \"c\\\")", {}, {}},
+      {"[a](&ngE;&ouml;&NotAnEntity;)", {"\xE2\x89\xA7\xCC\xB8\xC3\xB6&NotAnEntity;"}, {}},
+      {"[\xE1\xBA\x9E]\n\n[SS]: /u", {"/u"}, {}},
+      {"[\xC5\xBF \xE2\x84\xAA]\n\n[s k]: /u", {"/u"}, {}},  // long s, Kelvin sign
+      {"[Foo \t\n  bar]\n\n[fOO BAR]: /u", {"/u"}, {}},
+      {"[a]\n\n[a]: /first\n[A]: /second", {"/first"}, {}},
+      {"[a]\\[b]\n\n[a]: /u", {"/u"}, {}},
+      {"[a][]\n\n[a]: /u", {"/u"}, {}},
+      {"[a] []\n\n[a]: /u", {"/u"}, {}},
+      {"[a][ ]\n\n[a]: /u", {}, {}},
+  });
+}
+
+// Definitions open a paragraph's content; each ends at a line end, and a title that does not
+// end its line is left to the paragraph.
+TEST(LinkReferenceDefinitions, MeasuresTheDefinitionsThatOpenAParagraph) {
+  const std::string long_label(999, 'x');
   const std::pair<std::string, std::size_t> cases[] = {
       {"[a]: /u\nfoo\n", 8},
       {"[a]: /u \"t\"\nfoo\n", 12},
       {"[a]: /u\n\"t\"\nfoo\n", 12},
       {"[a]: /u\n\"t\" x\nfoo\n", 8},  // a title followed by text is left to the paragraph
       {"[a]: /u \"t\" x\nfoo\n", 0},
-      {"[a]: /u \"abc\\\"\nfoo\n", 15},
-      {"[a]:/u\"t\"\n", 10},
+      {"[a]: /u \"abc\\\"\nfoo\n", 0},  // the title's last quote is escaped
+      {"[a]:/u\"t\"\n", 10},  // a title must be set off: this is all destination
+      {"[a]: /u \"t\"\t \n", 14},
       {"[a]: <>\nfoo\n", 8},
       {"[a]: <b c>\n", 11},
       {"[a]: <b\nc>\n", 0},
       {"[a]:\n/u\nfoo\n", 8},
       {"[a]: /u\n[b]: /v\nc\n", 16},
+      {"[a]: /u\n[b]: /v", 15},
       {"[a\\]]: /u\n", 10},
       {"[ ]: /u\n", 0},
       {"[a]: )\n", 0},
+      {"[a]:\n", 0},
       {"[a]: /u\f\n", 0},
+      {"[a]: " + std::string(32, '(') + "x" + std::string(32, ')') + "\n", 71},
       {"[a]: " + std::string(33, '(') + "x" + std::string(33, ')') + "\n", 0},
       {"[" + long_label + "]: /u\n", long_label.size() + 7},
       {"[" + long_label + "x]: /u\n", 0},
       {"x [a]: /u\n", 0},
   };
   for (const auto& [content, expected] : cases) {
-    EXPECT_EQ(leading_definitions_length(content), expected) << testing::PrintToString(content);
+    markdown::ReferenceMap references;
+    EXPECT_EQ(markdown::read_definitions(content, references), expected)
+        << testing::PrintToString(content);
   }
 }
 

@@ -134,6 +134,37 @@ TEST(LoadDocument, EveryRecordKind) {
       "\"markdown_count\":18446744073709551615}");
 }
 
+// Where a document is cut into writes: the buffer sends its bytes only when
+// the next piece does not fit. A member begins with the pieces comma,
+// quotation mark, key, quotation mark and colon, so a cut can fall inside
+// them. The bundle has one concept whose body sets the document's size.
+TEST(LoadDocument, WritesEndWhereTheNextPieceDoesNotFit) {
+  struct Row {
+    std::size_t document_size;
+    std::vector<std::size_t> writes;
+    const char* last_piece_in_the_buffer;
+  };
+  // The document ends with ...],"markdown_count":1}
+  const std::vector<Row> rows = {
+      {1026, {1024, 2}, "the colon after the last key, which fills it"},
+      {1027, {1024, 3}, "the quotation mark that closes the key, which fills it"},
+      {1028, {1024, 4}, "the key's text, which fills it"},
+      {1029, {1011, 18}, "the quotation mark that opens the key: its text does not fit"},
+  };
+  Bundle bundle;
+  bundle.root = "/b";
+  bundle.concepts.resize(1);
+  bundle.markdown_count = 1;
+  const std::size_t without_body = bundle_document(bundle).size();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.last_piece_in_the_buffer);
+    bundle.concepts[0].body = std::string(row.document_size - without_body, 'x');
+    PacketStream out;
+    ASSERT_TRUE(write_bundle_json(bundle, out.stream).has_value());
+    EXPECT_EQ(out.writes(), row.writes);
+  }
+}
+
 TEST(LoadDocument, WriteFailureIsTheCommandError) {
   std::signal(SIGPIPE, SIG_IGN);
   Bundle small;
@@ -169,6 +200,22 @@ TEST(FactsDocument, ObjectsInInputOrder) {
             "[{\"links\":[\"a.md\",\"b.md\"],\"headings\":[[1,\"Title\"]]},"
             "{\"links\":[],\"headings\":[]},"
             "{\"links\":[\"x \\\"y\\\".md\"],\"headings\":[[2,\"\"],[6,\"tab\\there\"]]}]");
+}
+
+// The facts document's keys go as their pieces too: here the quotation mark
+// that closes the second object's "links" fills the buffer, and the colon
+// after it starts the next write.
+TEST(FactsDocument, WritesEndWhereTheNextPieceDoesNotFit) {
+  const std::string before_link = "[{\"links\":[\"";
+  const std::string after_link = "\"],\"headings\":[]},{\"links\"";
+  std::vector<MarkdownFacts> facts(2);
+  facts[0].links = {std::string(1024 - before_link.size() - after_link.size(), 'a')};
+  facts[1].links = {"b"};
+  facts[1].headings = {Heading{1, "T"}};
+  PacketStream out;
+  ASSERT_TRUE(write_facts_json(facts, out.stream).has_value());
+  const std::string rest = ":[\"b\"],\"headings\":[[1,\"T\"]]}]";
+  EXPECT_EQ(out.writes(), (std::vector<std::size_t>{1024, rest.size()}));
 }
 
 }  // namespace

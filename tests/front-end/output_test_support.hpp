@@ -3,10 +3,12 @@
 #pragma once
 
 #include <sys/mman.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include "stdout_stream.hpp"
 
@@ -42,6 +44,51 @@ struct MemoryStream {
   std::string document() {
     (void)stream.flush();
     return descriptor.contents();
+  }
+};
+
+// A descriptor that keeps each write(2) apart: one end of a pair of
+// sequenced-packet sockets, where every write is a record of its own. The
+// socket's buffer holds documents of a few kilobytes.
+class PacketDescriptor {
+ public:
+  PacketDescriptor() {
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends_) != 0)
+      ends_[0] = ends_[1] = -1;
+  }
+  ~PacketDescriptor() {
+    ::close(ends_[0]);
+    ::close(ends_[1]);
+  }
+  PacketDescriptor(const PacketDescriptor&) = delete;
+  PacketDescriptor& operator=(const PacketDescriptor&) = delete;
+
+  int fd() const { return ends_[0]; }
+  // The size of each write that reached the descriptor, in order.
+  std::vector<std::size_t> write_sizes() const {
+    std::vector<std::size_t> sizes;
+    char record[1];
+    for (;;) {
+      ssize_t size = ::recv(ends_[1], record, sizeof record, MSG_DONTWAIT | MSG_TRUNC);
+      if (size < 0) break;
+      sizes.push_back(static_cast<std::size_t>(size));
+    }
+    return sizes;
+  }
+
+ private:
+  int ends_[2];
+};
+
+// A stream whose writes can be told apart; `writes()` flushes it and gives
+// the size of each write.
+struct PacketStream {
+  PacketDescriptor descriptor;
+  OutputStream stream{descriptor.fd()};
+
+  std::vector<std::size_t> writes() {
+    (void)stream.flush();
+    return descriptor.write_sizes();
   }
 };
 

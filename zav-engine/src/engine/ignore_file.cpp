@@ -93,8 +93,14 @@ bool take_line(LineCollector& lines, std::string_view line, bool ended_by_line_f
 
 std::expected<std::vector<IgnoreRule>, std::string> read_ignore_file(const std::string& path) {
   if (!is_regular_file(path)) return std::vector<IgnoreRule>{};
-  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // O_NONBLOCK and the second look: what stands at the path may have changed since, and a FIFO
+  // must neither block the open nor be read.
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (file.get() < 0) return std::unexpected(utf8_lossy(path) + ": " + os_error_text(errno));
+  struct stat status {};
+  if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    return std::vector<IgnoreRule>{};
+  }
 
   LineCollector lines(utf8_lossy(path));
   std::string pending;  // bytes of the line not yet ended

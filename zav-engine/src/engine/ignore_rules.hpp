@@ -15,7 +15,7 @@ namespace zav {
 
 struct IgnoreRule {
   std::string pattern;  // the line without trailing white space, as messages quote it
-  GlobTokens glob;
+  Glob glob;
   bool reinclude = false;       // the line began with "!"
   bool directory_only = false;  // the line ended with "/"
 };

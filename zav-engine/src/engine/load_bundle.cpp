@@ -1,16 +1,20 @@
 // One bundle load: argument checks, discovery, the parallel read, the
 // per-file checks in discovery order, link resolution and the final sort.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 
+#include "engine/bundle_path.hpp"
 #include "engine/catalogue.hpp"
 #include "engine/concept_checks.hpp"
 #include "engine/diagnostics.hpp"
 #include "engine/discovery.hpp"
 #include "engine/link_resolution.hpp"
+#include "engine/load_hooks.hpp"
 #include "engine/read_pool.hpp"
 #include "engine/reserved_checks.hpp"
 #include "engine/source_reader.hpp"
@@ -44,10 +48,21 @@ std::string_view file_name(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+// Every file is opened below the root, which is opened once for all of them.
 std::vector<SourceFile> read_all_files(ReadPool& pool, const std::string& root,
                                        const std::vector<std::string>& paths) {
   std::vector<SourceFile> files(paths.size());
-  pool.run(paths.size(), [&](std::size_t i) { files[i] = read_source_file(root, paths[i]); });
+  int root_directory = ::open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  int error = errno;
+  pool.run(paths.size(), [&](std::size_t i) {
+    if (root_directory >= 0) {
+      files[i] = read_source_file(root, root_directory, paths[i]);
+    } else {
+      files[i] = SourceFile{ReadFailure{os_error_text(error)}, paths[i],
+                            bundle_relative_path(root, paths[i])};
+    }
+  });
+  if (root_directory >= 0) ::close(root_directory);
   return files;
 }
 
@@ -56,6 +71,13 @@ std::vector<SourceFile> read_all_files(ReadPool& pool, const std::string& root,
 std::expected<Bundle, std::string> load_bundle(std::string_view root_argument,
                                                const std::vector<std::string>& excludes,
                                                std::uint64_t read_concurrency) {
+  return load_bundle(root_argument, excludes, read_concurrency, LoadHooks{});
+}
+
+std::expected<Bundle, std::string> load_bundle(std::string_view root_argument,
+                                               const std::vector<std::string>& excludes,
+                                               std::uint64_t read_concurrency,
+                                               const LoadHooks& hooks) {
   auto root = canonical_root(root_argument);
   if (!root) return std::unexpected(root.error());
   if (!is_directory(*root)) return std::unexpected(std::string(catalogue::ROOT_NOT_DIRECTORY));
@@ -65,6 +87,8 @@ std::expected<Bundle, std::string> load_bundle(std::string_view root_argument,
 
   auto paths = discover_markdown_files(*root, excludes);
   if (!paths) return std::unexpected(paths.error());
+
+  if (hooks.after_discovery) hooks.after_discovery(*paths);
 
   KnownPaths known_paths;
   for (const auto& path : *paths) known_paths.insert(path);

@@ -15,12 +15,8 @@ constexpr std::uintptr_t HUGE_PAGE = std::uintptr_t{2} << 20;
 
 // A regular file's size plus one spare byte, which tells the end of a file
 // that kept its size at once; a chunk for anything else.
-std::size_t first_capacity(int fd) {
-  struct stat status {};
-  if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
-    return static_cast<std::size_t>(status.st_size) + 1;
-  }
-  return CHUNK;
+std::size_t first_capacity(std::size_t size) {
+  return size > 0 ? size + 1 : CHUNK;
 }
 
 // Asks for huge pages where a buffer spans them: filling a large buffer then
@@ -32,11 +28,8 @@ void advise_huge_pages(char* begin, std::size_t size) {
   if (last > first) (void)::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 }
 
-}  // namespace
-
-std::expected<std::string, int> read_descriptor(int fd) {
+std::expected<std::string, int> read_to_end(int fd, std::size_t capacity) {
   std::string bytes;
-  std::size_t capacity = first_capacity(fd);
   int error = 0;
   bool at_end = false;
   while (!at_end && error == 0) {
@@ -64,6 +57,18 @@ std::expected<std::string, int> read_descriptor(int fd) {
   }
   if (error != 0) return std::unexpected(error);
   return bytes;
+}
+
+}  // namespace
+
+std::expected<std::string, int> read_descriptor(int fd) {
+  struct stat status {};
+  bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0;
+  return read_to_end(fd, first_capacity(regular ? static_cast<std::size_t>(status.st_size) : 0));
+}
+
+std::expected<std::string, int> read_regular_file(int fd, std::size_t size) {
+  return read_to_end(fd, first_capacity(size));
 }
 
 }  // namespace zav

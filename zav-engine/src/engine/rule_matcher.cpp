@@ -232,19 +232,6 @@ std::optional<std::string> literal_text(std::span<const GlobToken> tokens, bool 
   return text;
 }
 
-// Consecutive "*" tokens match what one does.
-GlobTokens merge_stars(const GlobTokens& tokens) {
-  GlobTokens merged;
-  for (const GlobToken& token : tokens) {
-    if (is_kind(token, GlobTokenKind::zero_or_more) && !merged.empty() &&
-        is_kind(merged.back(), GlobTokenKind::zero_or_more)) {
-      continue;
-    }
-    merged.push_back(token);
-  }
-  return merged;
-}
-
 }  // namespace
 
 // Each glob goes to the cheapest form that answers exactly like its
@@ -261,8 +248,8 @@ struct RuleMatcher::Impl {
   AffixMap name_infixes{8};
   std::vector<RegexChunk> chunks;
 
-  void add(const GlobTokens& original, Rank rank, bool directory_only) {
-    GlobTokens tokens = merge_stars(original);
+  void add(const Glob& glob, Rank rank, bool directory_only) {
+    const GlobTokens& tokens = glob.tokens;
     std::span<const GlobToken> all(tokens);
     bool prefixed = !tokens.empty() && is_kind(tokens.front(), GlobTokenKind::recursive_prefix);
     if (prefixed && tokens.size() == 1) {
@@ -274,7 +261,7 @@ struct RuleMatcher::Impl {
       return;
     }
     if (!prefixed) {
-      add_regex(glob_regex(all), false, rank, directory_only);
+      add_regex(glob_regex(glob, all), false, rank, directory_only);
       return;
     }
     std::span<const GlobToken> rest = all.subspan(1);
@@ -291,7 +278,7 @@ struct RuleMatcher::Impl {
       AffixMap& map = !star_first ? name_prefixes : !star_last ? name_suffixes : name_infixes;
       if (map.add(std::move(*inner), rank, directory_only)) return;
     }
-    add_regex(glob_regex(rest), true, rank, directory_only);
+    add_regex(glob_regex(glob, rest), true, rank, directory_only);
   }
 
   void add_regex(std::string pattern, bool tail, Rank rank, bool directory_only) {
@@ -348,7 +335,7 @@ std::expected<RuleMatcher, std::string> RuleMatcher::build(std::span<const Match
   try {
     auto impl = std::make_unique<Impl>();
     for (std::size_t i = 0; i < globs.size(); ++i) {
-      impl->add(*globs[i].tokens, i + 1, globs[i].directory_only);
+      impl->add(*globs[i].glob, i + 1, globs[i].directory_only);
     }
     if (impl->too_large) return std::unexpected(std::string(TOO_LARGE));
     bool use_sets = matching == RegexMatching::sets;

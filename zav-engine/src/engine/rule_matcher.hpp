@@ -15,7 +15,7 @@
 namespace zav {
 
 struct MatcherGlob {
-  const GlobTokens* tokens;
+  const Glob* glob;
   bool directory_only;  // counts only when a directory is tested
 };
 
