@@ -221,6 +221,13 @@ TEST(FrontmatterYaml, ReportsSyntaxErrorsWithCharacterPositions) {
       {"- ?\n-  'A':\t:a",
        "invalid YAML frontmatter: cannot use tab for indentation of block entry"
        " at byte 11 line 2 column 8"},
+      // in a key's node, which a sequence entry at the "?" may continue
+      {"- ?\n-  A:\t|",
+       "invalid YAML frontmatter: cannot use tab for indentation of block entry"
+       " at byte 9 line 2 column 6"},
+      {"?\n- a:\t>-\n   x",
+       "invalid YAML frontmatter: cannot use tab for indentation of block entry"
+       " at byte 6 line 2 column 5"},
       // syntax error wins over duplicate
       {"a: 1\na: 2\nb: [1, 2", R"(SYNTAX at byte 18 line 4 column 1)"},
       // second document syntax error
@@ -392,6 +399,11 @@ TEST(FrontmatterYaml, TabSeparatesColonFromPlainValue) {
       {"[a:\tb]", "frontmatter must be a YAML mapping"},
       {"? a\n:\tb", R"({"a":"b"})"},
       {"a:\t# note\nb:\tc", R"({"a":null,"b":"c"})"},
+      // before a block scalar too, also beside explicit keys
+      {"a:\t|\n  x", R"({"a":"x\n"})"},
+      {"? b\n: c\na:\t|\n  x", R"({"a":"x\n","b":"c"})"},
+      {"? b\n: c\na:\t |1\n  x", R"({"a":" x\n","b":"c"})"},
+      {"- ? b\n  : c\n- a:\t>-\n   x", "frontmatter must be a YAML mapping"},
   });
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
+
 #include "zav/text.hpp"
 
 namespace zav {
@@ -312,29 +314,67 @@ std::optional<std::size_t> find_tab_after_colon(std::string_view text, std::size
   return std::nullopt;
 }
 
-// The first explicit key indicator "?" of a block collection: at the start
-// of a line, after indentation and the indicators "-", "?" and ":" of
-// compact nodes, and followed by a blank or the line end.
-std::optional<std::size_t> find_explicit_key(std::string_view text) {
-  for (std::size_t start = 0; start < text.size();) {
-    std::size_t end = line_end(text, start);
-    std::size_t pos = start;
-    while (pos < end && text[pos] == ' ') ++pos;
-    while (pos < end && (text[pos] == '-' || text[pos] == '?' || text[pos] == ':') &&
-           (pos + 1 == end || is_blank(text[pos + 1]))) {
-      if (text[pos] == '?') return pos;
-      for (++pos; pos < end && text[pos] == ' ';) ++pos;
-    }
-    start = end + 1;
+// The explicit key indicator "?" of a block collection on the line
+// text[start, end): at its start, after indentation and the indicators "-",
+// "?" and ":" of compact nodes, and followed by a blank or the line end.
+std::optional<std::size_t> explicit_key_on_line(std::string_view text, std::size_t start,
+                                                std::size_t end) {
+  std::size_t pos = start;
+  while (pos < end && text[pos] == ' ') ++pos;
+  while (pos < end && (text[pos] == '-' || text[pos] == '?' || text[pos] == ':') &&
+         (pos + 1 == end || is_blank(text[pos + 1]))) {
+    if (text[pos] == '?') return pos;
+    for (++pos; pos < end && text[pos] == ' ';) ++pos;
   }
   return std::nullopt;
 }
 
 std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string_view text) {
   if (text.find('?') == std::string_view::npos) return std::nullopt;
-  auto key = find_explicit_key(text);
-  if (!key) return std::nullopt;
-  return find_tab_after_colon(text, *key, text.size());
+  // The columns of the explicit keys whose node the line being read may
+  // still belong to, the innermost last.
+  std::vector<std::size_t> keys;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = line_end(text, start);
+    std::size_t indent = start;
+    while (indent < end && text[indent] == ' ') ++indent;
+    // Blank and comment lines, and lines indented by a tab, end no key.
+    bool counts = indent < end && text[indent] != '#' && text[indent] != '\t';
+    if (counts) {
+      // The parser measures a line by its first node after the indicators
+      // of compact nodes ("-  a" is past a "?" at column 2).
+      std::size_t node = indent;
+      while (node < end && (text[node] == '-' || text[node] == '?' || text[node] == ':') &&
+             (node + 1 == end || is_blank(text[node + 1]))) {
+        for (++node; node < end && text[node] == ' ';) ++node;
+      }
+      std::size_t column = node - start;
+      // A block sequence entry whose "-" stands at the column of a key's
+      // "?" may belong to that key.
+      std::optional<std::size_t> entry;
+      if (text[indent] == '-' && node > indent) entry = indent - start;
+      // A line that is not past a key's "?" ends that key.
+      while (!keys.empty() && (keys.back() > column ||
+                               (keys.back() == column && entry != keys.back()))) {
+        keys.pop_back();
+      }
+    }
+    std::size_t from = start;
+    if (keys.empty()) {
+      auto key = counts ? explicit_key_on_line(text, start, end) : std::nullopt;
+      if (!key) {
+        start = end + 1;
+        continue;
+      }
+      from = *key;
+    }
+    if (auto tab = find_tab_after_colon(text, from, end)) return tab;
+    if (counts) {
+      if (auto key = explicit_key_on_line(text, start, end)) keys.push_back(*key - start);
+    }
+    start = end + 1;
+  }
+  return std::nullopt;
 }
 
 void PatchedText::reset(std::string_view original) {

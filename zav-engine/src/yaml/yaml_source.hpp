@@ -100,10 +100,10 @@ std::size_t first_content_line_start(std::string_view text);
 // goes when empty lines follow it; other line breaks stay.
 std::string fold_block_lines(std::string_view literal);
 
-// The offset of a tab that stands, anywhere after the first explicit key
-// indicator "?" of a block collection, between a ':' and one of '|', '>',
-// '-', '?', ':' or NUL, with nothing but blanks around it. Once it has read
-// an explicit key, the parser fails on such a tab and then crashes.
+// The offset of a tab that stands, inside the node of an explicit key (from
+// its "?" to the next line whose first node is not past the "?"), between
+// a ':' and one of '|', '>', '-', '?', ':' or NUL, with nothing but blanks
+// around it. The parser fails on such a tab there and then crashes.
 std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string_view text);
 
 // A text with characters inserted at some offsets, and the way back to the
