@@ -407,6 +407,21 @@ TEST(FrontmatterYaml, TabSeparatesColonFromPlainValue) {
   });
 }
 
+TEST(FrontmatterYaml, RootBlockScalarMayHoldLinesAtColumnZero) {
+  // The root node is indented by -1, so its block scalar's lines may start
+  // at column 0; a line that marks a document still ends it.
+  expect_outcomes({
+      {"|\nfoo", "frontmatter must be a YAML mapping"},
+      {">-\n- null", "frontmatter must be a YAML mapping"},
+      {"# c\n\n|\n\nfoo\n", "frontmatter must be a YAML mapping"},
+      {"|\nfoo\n...\n", "frontmatter must be a YAML mapping"},
+      {"|\nfoo\n---\na: b", "invalid YAML frontmatter: multiple documents are not supported"},
+      {"|1\n foo", "frontmatter must be a YAML mapping"},
+      {"|\n foo\nbar", "SYNTAX at byte 7 line 3 column 1"},
+      {"|\nfoo\n#c\n\tbar: [", "frontmatter must be a YAML mapping"},
+  });
+}
+
 TEST(FrontmatterYaml, BlockMappingCannotBeginOnTheLineOfItsKey) {
   // A syntax error, which wins over the receiver's errors before it.
   expect_outcomes({

@@ -361,6 +361,7 @@ class EventPass {
         anchor_names_.clear();  // names do not carry over into the next document
         Problem problem = check_document_start(raw);
         document_open_ = true;
+        document_implicit_ = raw->document_start.implicit;
         directive_pending_ = false;
         return problem;
       }
@@ -526,6 +527,14 @@ class EventPass {
   // empty line is read as a literal one and folded here, and a stray NUL
   // may end one without content lines.
   Problem check_block_scalar(fy_event* raw, YamlEvent& event) {
+    // The parser takes no line at column 0 for the content of a block scalar
+    // that is the root of a document without "---", which it may be: the
+    // document is given its "---" when such a scalar begins the text.
+    if (document_implicit_ && !layout_.in_block_collection() && !layout_.in_flow_collection() &&
+        properties_.anchor == nullptr && properties_.tag == nullptr) {
+      auto indicator = block_indicator(raw);
+      if (indicator && skip_separation(text_, 0) == *indicator) return Rewrite{*indicator, "--- "};
+    }
     fy_token* value = raw->scalar.value;
     std::size_t content = token_start(value);
     std::size_t end = std::max(content, token_end(value));
@@ -709,6 +718,7 @@ class EventPass {
   std::string scratch_;             // a scalar text that had to be mended
   void* diag_cursor_ = nullptr;     // the last diagnostic looked at
   bool document_open_ = false;      // between a document's start and end
+  bool document_implicit_ = false;  // the open document began without "---"
   bool directive_pending_ = false;  // a skipped directive awaits its document
   bool may_hold_directives_;        // the text holds a "%"
   bool holds_nul_;                  // the text holds a NUL

@@ -174,7 +174,6 @@ std::optional<std::size_t> find_flow_indicator_after_tag(std::string_view text, 
   return std::nullopt;
 }
 
-// Skips white space, line breaks and comments from `pos`.
 std::size_t skip_separation(std::string_view text, std::size_t pos) {
   while (pos < text.size()) {
     if (text[pos] == '#') {

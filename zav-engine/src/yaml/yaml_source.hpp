@@ -65,6 +65,10 @@ std::optional<std::size_t> flow_indicator_after_tag(std::string_view tag);
 std::optional<std::size_t> find_flow_indicator_after_tag(std::string_view text, std::size_t from,
                                                          std::size_t to);
 
+// The offset of the first character at or after `from` that is not white
+// space, a line break or part of a comment.
+std::size_t skip_separation(std::string_view text, std::size_t from);
+
 // The offset of the ':' that follows `from` after white space, line breaks
 // and comments only; the size of the text when something else comes first.
 std::size_t find_value_indicator(std::string_view text, std::size_t from);
