@@ -422,6 +422,22 @@ TEST(FrontmatterYaml, RootBlockScalarMayHoldLinesAtColumnZero) {
   });
 }
 
+TEST(FrontmatterYaml, NulIsASyntaxError) {
+  // YAML allows no NUL; nothing after one may be dropped unseen. A syntax
+  // error before it comes first.
+  expect_outcomes({
+      {std::string("a: b\0c", 7),
+       "invalid YAML frontmatter: invalid NUL character at byte 4 line 1 column 5"},
+      {std::string("\0", 1), "SYNTAX at byte 0 line 1 column 1"},
+      {std::string("\xC3\xA9: b\n\0", 7), "SYNTAX at byte 5 line 2 column 1"},
+      {std::string("a: |\n  x\0y", 11), "SYNTAX at byte 8 line 2 column 4"},
+      {std::string("a: 1\na: 1\n\0", 11), "SYNTAX at byte 10 line 3 column 1"},
+      {std::string("a: b\n#\0", 8), "SYNTAX at byte 6 line 2 column 2"},
+      {std::string("a: [b, \n\0", 9), "SYNTAX at byte 8 line 2 column 1"},
+      {std::string("a: [b\0]", 7), "SYNTAX at byte 5 line 1 column 6"},
+  });
+}
+
 TEST(FrontmatterYaml, BlockMappingCannotBeginOnTheLineOfItsKey) {
   // A syntax error, which wins over the receiver's errors before it.
   expect_outcomes({

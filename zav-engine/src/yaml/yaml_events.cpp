@@ -241,7 +241,6 @@ class EventPass {
         receiver_(receiver),
         layout_(text_),
         may_hold_directives_(text_.find('%') != std::string_view::npos),
-        holds_nul_(text_.find('\0') != std::string_view::npos),
         restored_line_end_(!source.original().empty() && source.original().back() != '\n' &&
                            source.original().back() != '\r') {}
 
@@ -521,11 +520,11 @@ class EventPass {
   // collection's next line as its content: the header is given an
   // indicator. The parser's text of them drops characters at the end of
   // some lines and spaces on lines of spaces only: the text is made here
-  // from the scalar's lines. Only in a text that holds a NUL (which YAML
-  // does not allow) is the parser's text taken, and mended: a folded one
-  // that loses a line break before a more indented line that follows an
-  // empty line is read as a literal one and folded here, and a stray NUL
-  // may end one without content lines.
+  // from the scalar's lines. Only when its header is not found is the
+  // parser's text taken, and mended: a folded one that loses a line break
+  // before a more indented line that follows an empty line is read as a
+  // literal one and folded here, and a stray NUL may end one without
+  // content lines.
   Problem check_block_scalar(fy_event* raw, YamlEvent& event) {
     // The parser takes no line at column 0 for the content of a block scalar
     // that is the root of a document without "---", which it may be: the
@@ -556,7 +555,7 @@ class EventPass {
       std::size_t base = layout_.in_block_collection() ? layout_.innermost_column() + 1 : 0;
       indentation = base + header.indentation - 1;
     }
-    if ((indicator && !holds_nul_) || (indentation && !line)) {
+    if (indicator) {
       // The line end put back at the end of the text ends a last line of
       // content, but does not make a last line of spaces an empty line.
       std::size_t lines_end = restored_line_end_ && end == text_.size() ? end - 1 : end;
@@ -721,7 +720,6 @@ class EventPass {
   bool document_implicit_ = false;  // the open document began without "---"
   bool directive_pending_ = false;  // a skipped directive awaits its document
   bool may_hold_directives_;        // the text holds a "%"
-  bool holds_nul_;                  // the text holds a NUL
   bool restored_line_end_;          // the text's last line end was put back
 };
 
@@ -729,18 +727,25 @@ class EventPass {
 
 std::expected<void, std::string> read_yaml_events(std::string_view text,
                                                   YamlEventReceiver& receiver) {
+  // YAML allows no NUL anywhere; the parser would take one for the end of
+  // the text and drop what follows. Only the text before the first NUL is
+  // read, so that a syntax error there comes first; then the NUL is one.
+  std::size_t nul = text.find('\0');
+  std::string_view readable = text.substr(0, nul);
   // The parser fails on such a tab and then crashes when it is destroyed:
   // the text is rejected before it reaches the parser, with its message.
-  if (auto tab = find_tab_before_indicator_in_explicit_key(text)) {
+  if (auto tab = find_tab_before_indicator_in_explicit_key(text); tab && *tab < readable.size()) {
     return std::unexpected("cannot use tab for indentation of block entry" +
                            yaml_position_text(text, *tab));
   }
   // The text is copied into storage that each thread keeps for the next one.
   thread_local PatchedText source;
-  source.reset(text);
+  source.reset(readable);
   // The end of the text ends its last line, as the line end that the
   // frontmatter split removed did.
-  if (!text.empty() && text.back() != '\n' && text.back() != '\r') source.insert(text.size(), "\n");
+  if (!readable.empty() && readable.back() != '\n' && readable.back() != '\r') {
+    source.insert(readable.size(), "\n");
+  }
   std::set<std::size_t> unfolded;
   for (std::size_t rewrites = 0;; ++rewrites) {
     PassOutcome outcome = EventPass(source, unfolded, receiver).run();
@@ -760,6 +765,9 @@ std::expected<void, std::string> read_yaml_events(std::string_view text,
     if (auto* error = std::get_if<SyntaxError>(&outcome)) {
       return std::unexpected(error->description +
                              yaml_position_text(text, source.original_offset(error->offset)));
+    }
+    if (nul < text.size() && std::holds_alternative<StreamRead>(outcome)) {
+      return std::unexpected("invalid NUL character" + yaml_position_text(text, nul));
     }
     return {};
   }
