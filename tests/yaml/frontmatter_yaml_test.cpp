@@ -438,6 +438,19 @@ TEST(FrontmatterYaml, NulIsASyntaxError) {
   });
 }
 
+TEST(FrontmatterYaml, ByteOrderMarkIsNoCharacterOfANameOrPlainKey) {
+  // At the start of the text it is no content; in a quoted scalar it is
+  // text; in the name of an anchor or alias it is a syntax error.
+  expect_outcomes({
+      {"\xEF\xBB\xBF", R"({})"},
+      {"\xEF\xBB\xBF" "a: b", R"({"a":"b"})"},
+      {"a: \"\xEF\xBB\xBF\"", "{\"a\":\"\xEF\xBB\xBF\"}"},
+      {"a: &\xEF\xBB\xBFx b", "SYNTAX at byte 3 line 1 column 4"},
+      {"a: &x\xEF\xBB\xBF b", "SYNTAX at byte 3 line 1 column 4"},
+      {"a: &x b\nc: *x\xEF\xBB\xBF", "SYNTAX at byte 11 line 2 column 4"},
+  });
+}
+
 TEST(FrontmatterYaml, BlockMappingCannotBeginOnTheLineOfItsKey) {
   // A syntax error, which wins over the receiver's errors before it.
   expect_outcomes({

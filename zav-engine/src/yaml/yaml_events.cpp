@@ -121,6 +121,12 @@ ScalarStyle scalar_style(fy_token* token) {
   }
 }
 
+// The parser lets a byte-order mark into the name of an anchor or alias,
+// where YAML allows none (it is not a character of content).
+bool holds_byte_order_mark(std::string_view name) {
+  return name.find("\xEF\xBB\xBF") != std::string_view::npos;
+}
+
 // Plain scalars on one line are their source; the parser's own text is
 // read only for the others.
 bool is_single_line(std::string_view text) {
@@ -631,7 +637,11 @@ class EventPass {
     // The alias token starts after its "*".
     std::size_t offset = token_start(raw->alias.anchor);
     if (offset > 0 && offset <= text_.size() && text_[offset - 1] == '*') --offset;
-    auto found = anchor_names_.find(token_text(raw->alias.anchor));
+    std::string_view name = token_text(raw->alias.anchor);
+    if (holds_byte_order_mark(name)) {
+      return SyntaxError{"while scanning an alias, found a byte-order mark", offset};
+    }
+    auto found = anchor_names_.find(name);
     if (found == anchor_names_.end()) {
       return SyntaxError{"while parsing node, found unknown anchor", offset};
     }
@@ -641,8 +651,14 @@ class EventPass {
 
   Problem translate_properties(YamlEvent& event, bool in_flow) {
     if (fy_token* anchor = properties_.anchor) {
+      std::string_view name = token_text(anchor);
+      if (holds_byte_order_mark(name)) {
+        std::size_t at = token_start(anchor);
+        return SyntaxError{"while scanning an anchor, found a byte-order mark",
+                           at > 0 && text_[at - 1] == '&' ? at - 1 : at};
+      }
       event.anchor_id = ++last_anchor_id_;
-      anchor_names_.insert_or_assign(std::string(token_text(anchor)), event.anchor_id);
+      anchor_names_.insert_or_assign(std::string(name), event.anchor_id);
     }
     fy_token* tag = properties_.tag;
     if (tag == nullptr) return std::nullopt;
