@@ -326,6 +326,26 @@ TEST(LoadBundle, ReadConcurrencyDoesNotChangeTheBundle) {
   EXPECT_TRUE(*one == *many);
 }
 
+TEST(LoadBundle, FrontmatterTooLargeAfterAliasesLosesOnlyItsFile) {
+  // 10 000 aliases to one 100 KB text would be a gigabyte of frontmatter.
+  TempTree tree;
+  std::string aliases = "*x";
+  for (int i = 1; i < 10'000; ++i) aliases += ",*x";
+  tree.write("bomb.md", "---\ntype: x\na: &x " + std::string(100'000, 'v') + "\nb: [" + aliases +
+                            "]\n---\n");
+  tree.write("fine.md", "---\ntype: note\n---\n[b](bomb.md)\n");
+  auto bundle = load_bundle(tree.root(), {}, 2);
+  ASSERT_TRUE(bundle) << bundle.error();
+  ASSERT_EQ(bundle->concepts.size(), 1u);
+  EXPECT_EQ(bundle->concepts[0].path, "fine.md");
+  EXPECT_EQ(bundle->concepts[0].frontmatter_json, R"({"type":"note"})");
+  ASSERT_EQ(bundle->diagnostics.size(), 1u);
+  EXPECT_EQ(bundle->diagnostics[0].code + " " + bundle->diagnostics[0].path + " " +
+                bundle->diagnostics[0].message,
+            "ZAV001 bomb.md invalid YAML frontmatter: frontmatter is too large after alias "
+            "expansion");
+}
+
 TEST(LoadBundle, EmptyBundle) {
   TempTree tree;
   tree.write("notes.txt", "not Markdown");

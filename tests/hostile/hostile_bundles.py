@@ -77,6 +77,13 @@ def alias_bomb(root):
     write(os.path.join(root, "fine.md"), concept("fine\n"))
 
 
+def alias_text_bomb(root):
+    """10 000 aliases to one 100 KB text (a gigabyte once copied), beside an ordinary concept."""
+    front = "type: bomb\na: &x " + "v" * 100000 + "\nb: [" + ",".join(["*x"] * 10000) + "]\n"
+    write(os.path.join(root, "bomb.md"), concept("", front))
+    write(os.path.join(root, "fine.md"), concept("fine\n"))
+
+
 def flow_nesting(root):
     """Flow and block collections nested 100 000 deep."""
     write(os.path.join(root, "flow.md"), concept("", "type: x\nk: " + "[" * 100000 + "]" * 100000 + "\n"))
@@ -106,6 +113,7 @@ CASES = {
     "100k-files-in-one-directory": wide_directory,
     "10k-deep-tree": deep_tree,
     "alias-bomb": alias_bomb,
+    "alias-text-bomb": alias_text_bomb,
     "deep-nesting": flow_nesting,
     "markdown-runs": markdown_runs,
     "10k-ignore-rules": many_rules,
