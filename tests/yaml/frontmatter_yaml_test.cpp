@@ -404,6 +404,8 @@ TEST(FrontmatterYaml, TabSeparatesColonFromPlainValue) {
       {"? b\n: c\na:\t|\n  x", R"({"a":"x\n","b":"c"})"},
       {"? b\n: c\na:\t |1\n  x", R"({"a":" x\n","b":"c"})"},
       {"- ? b\n  : c\n- a:\t>-\n   x", "frontmatter must be a YAML mapping"},
+      {"? x\n:\n  a:\t|\n   y", R"({"x":{"a":"y\n"}})"},
+      {"b:\n? x\n:\n  \"a\":\t >-\n    c", R"({"b":null,"x":{"a":"c"}})"},
   });
 }
 

@@ -352,9 +352,12 @@ std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string
       // "?" may belong to that key.
       std::optional<std::size_t> entry;
       if (text[indent] == '-' && node > indent) entry = indent - start;
-      // A line that is not past a key's "?" ends that key.
-      while (!keys.empty() && (keys.back() > column ||
-                               (keys.back() == column && entry != keys.back()))) {
+      // A line that is not past a key's "?" ends that key, and so does the
+      // ":" of its value at its column.
+      bool value = text[indent] == ':' && node > indent;
+      while (!keys.empty() &&
+             (keys.back() > column || (keys.back() == column && entry != keys.back()) ||
+              (value && keys.back() == indent - start))) {
         keys.pop_back();
       }
     }
