@@ -50,6 +50,10 @@ CAUSES = [
      "a processing instruction ends at the first '?>'"),
     ("link after a line in angle brackets", "old", r"<[^>\n]*:[^>\n]*>\n\[", "this",
      "the old build gave the link a destination taken from the line before"),
+    ("definition in a block quote going on lazily with a line of '='", "reference",
+     r"(?m)^ {0,3}>[^\n]*\]:[^\n]*\n *=+ *$", "this",
+     "a setext underline cannot be a lazy continuation line, so the line goes on with the "
+     "paragraph, here the definition's destination"),
     ("tab before a block quote marker", "reference", r"\t *>", "this",
      "the tab counts as indentation"),
     ("tab in an ATX heading line", "reference", r"(?m)^[ >\-*+0-9.)]*#{1,6}[ \t][^\n]*\t", "this",
