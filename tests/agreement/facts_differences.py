@@ -85,7 +85,7 @@ CAUSES = [
     ("HTML comment", "old", r"<!--", "this",
      "comments as CommonMark 0.31 reads them"),
     ("definitions before a --- or === line", "old",
-     r"(?m)^\[[^\]]*\]:[^\n]*\n[ >]*(-+|=+)\s*($|\n)", "this",
+     r"(?m)^[ >\-*+0-9.)]*\[[^\]]*\]:[^\n]*\n[ >\t]*(-+|=+)\s*($|\n)", "this",
      "definitions make no paragraph that a setext underline could end"),
     ("definition on a lazy continuation line", "old",
      r"(?m)^[ >\-*+0-9.)]*\[[^\]]*\]:[^\n]*\n +\[", "this",
