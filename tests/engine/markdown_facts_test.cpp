@@ -281,7 +281,10 @@ TEST(MarkdownFacts, ReadsDestinationsAndMatchesLabels) {
       {"[a]\\[b]\n\n[a]: /u", {"/u"}, {}},
       {"[a][]\n\n[a]: /u", {"/u"}, {}},
       {"[a] []\n\n[a]: /u", {"/u"}, {}},
-      {"[a][ ]\n\n[a]: /u", {}, {}},
+      // white space alone is no label, so these are shortcuts
+      {"[a][ ]\n\n[a]: /u", {"/u"}, {}},
+      {"[a][\t\n]\n\n[a]: /u", {"/u"}, {}},
+      {"[[a][ ]](u)\n\n[a]: /v", {"/v"}, {}},
   });
 }
 

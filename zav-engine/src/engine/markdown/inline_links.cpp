@@ -248,19 +248,20 @@ class LinkFinder {
     if (references_.empty()) return std::nullopt;
     std::size_t after = close + 1;
     std::optional<std::size_t> label_end = scan_link_label(s_, after);
-    std::string_view label;
-    std::size_t end = after;
     if (label_end && *label_end - after > 2) {
-      label = s_.substr(after + 1, *label_end - after - 2);
-      end = *label_end;
-    } else if (!followed) {
-      label = s_.substr(opener.bracket + 1, close - opener.bracket - 1);
-      if (label_end) end = *label_end;  // "[]" of a collapsed reference
-      if (!within_label_length(label)) return std::nullopt;
-    } else {
-      return std::nullopt;
+      normalize_label(s_.substr(after + 1, *label_end - after - 2), normalized_);
+      if (!normalized_.empty()) return lookup(*label_end);  // a full reference
+      label_end.reset();  // white space alone is no label: "[a][ ]" is a shortcut
     }
+    // A collapsed or shortcut reference: the link text is the label.
+    std::string_view label = s_.substr(opener.bracket + 1, close - opener.bracket - 1);
+    if (followed || !within_label_length(label)) return std::nullopt;
     normalize_label(label, normalized_);
+    return lookup(label_end ? *label_end : after);  // past the "[]" of a collapsed one
+  }
+
+  // The reference that `normalized_` names, ending at `end`.
+  std::optional<std::size_t> lookup(std::size_t end) {
     const std::string* destination = references_.find(normalized_);
     if (destination == nullptr) return std::nullopt;
     destination_ = *destination;
