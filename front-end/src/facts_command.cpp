@@ -30,6 +30,7 @@ std::expected<std::vector<MarkdownFacts>, CommandError> facts_of_standard_input(
     document.decode_into(text);
     facts.push_back(markdown_facts(text));
   }
+  keep_until_exit(std::move(*input));
   return facts;
 }
 
@@ -40,7 +41,9 @@ CommandResult run_facts_command() {
   if (!facts) return std::unexpected(std::move(facts.error()));
   OutputStream& out = standard_output();
   std::lock_guard lock(out.lock());
-  return end_document(write_facts_json(*facts, out), out);
+  CommandResult result = end_document(write_facts_json(*facts, out), out);
+  keep_until_exit(std::move(*facts));
+  return result;
 }
 
 }  // namespace zav

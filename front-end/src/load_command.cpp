@@ -14,7 +14,9 @@ CommandResult run_load_command(const Load& load) {
   std::lock_guard lock(out.lock());
   auto bundle = load_bundle(load.root, load.exclude, load.read_concurrency);
   if (!bundle) return std::unexpected(CommandError{std::move(bundle.error())});
-  return end_document(write_bundle_json(*bundle, out), out);
+  CommandResult result = end_document(write_bundle_json(*bundle, out), out);
+  keep_until_exit(std::move(*bundle));
+  return result;
 }
 
 }  // namespace zav

@@ -1,6 +1,7 @@
 // Diagnostic order, bundle-relative paths and logical keys.
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <random>
 
 #include "engine/bundle_path.hpp"
 #include "engine/diagnostics.hpp"
@@ -31,6 +32,36 @@ TEST(DiagnosticOrder, ComparesPathSeverityCodeMessageAsBytes) {
   EXPECT_EQ(
       sorted_paths({make("a.md", "error", "ZAV001", "x y"), make("a.md", "error", "ZAV001", "x")}),
       (std::vector<std::string>{"a.md|error|x", "a.md|error|x y"}));
+}
+
+// Two parts, each in the order of its files as a load makes them, end in the
+// same order as a sort of the whole list: in order or not, files in discovery
+// order ("a/b.md" before "a-b.md"), a file's diagnostics out of order,
+// repeats, empty parts.
+TEST(DiagnosticOrder, SortingTwoPartsFileByFileEqualsSortingTheWhole) {
+  const std::vector<std::string> paths = {"a.md", "a/b.md", "a-b.md", "b.md", "b/c/d.md", "z.md"};
+  const std::vector<std::string> codes = {"ZAV001", "ZAV002", "ZAV101"};
+  std::mt19937 random(7);
+  auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+  for (int round = 0; round < 2000; ++round) {
+    std::vector<Diagnostic> list;
+    std::size_t second_part = 0;
+    for (int part = 0; part < 2; ++part) {
+      if (part == 1) second_part = list.size();
+      std::size_t file = pick(2);
+      for (std::size_t count = pick(12); count > 0; --count) {
+        if (pick(3) == 0) file = std::min(file + 1 + pick(2), paths.size() - 1);
+        if (pick(20) == 0) file = pick(paths.size());  // now and then out of order
+        std::string code = codes[pick(codes.size())];
+        list.push_back(make(paths[file], code == "ZAV101" ? "warning" : "error", code,
+                            "message " + std::to_string(pick(4))));
+      }
+    }
+    std::vector<Diagnostic> expected = list;
+    std::stable_sort(expected.begin(), expected.end(), compare_diagnostics);
+    sort_diagnostics(list, second_part);
+    ASSERT_EQ(list, expected) << "round " << round;
+  }
 }
 
 TEST(DiagnosticBuilders, FixErrorSeverity) {

@@ -7,20 +7,22 @@
 #include "yaml/canonical_json.hpp"
 #include "yaml/frontmatter_yaml.hpp"
 #include "zav/engine.hpp"
+#include "zav/json_escape.hpp"
 #include "zav/text.hpp"
 
 namespace zav {
 namespace {
 
-// The canonical JSON of the pair [frontmatter, body], given the map's own
-// canonical text.
-std::string parsed_digest_text(std::string_view frontmatter_json, std::string_view body) {
-  std::string text;
-  text.reserve(frontmatter_json.size() + body.size() + 8);
-  text.append("[").append(frontmatter_json).append(",");
-  write_canonical_text(body, text);
-  text.append("]");
-  return text;
+// The digest of the canonical JSON of the pair [frontmatter, body], given the
+// map's own canonical text; the body's escaped text is never built whole.
+std::string parsed_digest(std::string_view frontmatter_json, std::string_view body) {
+  DigestStream digest;
+  digest.append("[");
+  digest.append(frontmatter_json);
+  digest.append(",\"");
+  write_escaped_json_text(body, [&](std::string_view piece) { digest.append(piece); });
+  digest.append("\"]");
+  return digest.finish(PARSED_DIGEST_PREFIX);
 }
 
 Concept make_concept(const SourceFile& file, std::string_view content, const JsonMap& map,
@@ -34,8 +36,7 @@ Concept make_concept(const SourceFile& file, std::string_view content, const Jso
   record.description = string_field(map, "description");
   record.source_digest = prefixed_digest(SOURCE_DIGEST_PREFIX, content);
   write_canonical_json(map, record.frontmatter_json);
-  record.parsed_digest =
-      prefixed_digest(PARSED_DIGEST_PREFIX, parsed_digest_text(record.frontmatter_json, body));
+  record.parsed_digest = parsed_digest(record.frontmatter_json, body);
   return record;
 }
 

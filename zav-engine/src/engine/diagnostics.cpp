@@ -1,5 +1,6 @@
 #include "engine/diagnostics.hpp"
 
+#include <algorithm>
 #include <tuple>
 
 #include "engine/catalogue.hpp"
@@ -22,6 +23,33 @@ Diagnostic Diagnostic::error(std::string_view code, std::string_view path,
 bool compare_diagnostics(const Diagnostic& a, const Diagnostic& b) {
   return std::tie(a.path, a.severity, a.code, a.message) <
          std::tie(b.path, b.severity, b.code, b.message);
+}
+
+namespace {
+
+using Iterator = std::vector<Diagnostic>::iterator;
+
+// Sorts the diagnostics of each file (a run of one path) and then, unless the
+// runs already follow one another in path order, the whole range.
+void sort_part(Iterator begin, Iterator end) {
+  bool runs_in_order = true;
+  for (Iterator run = begin; run != end;) {
+    Iterator run_end =
+        std::find_if(run, end, [&](const Diagnostic& d) { return d.path != run->path; });
+    std::stable_sort(run, run_end, compare_diagnostics);
+    if (run != begin && !((run - 1)->path < run->path)) runs_in_order = false;
+    run = run_end;
+  }
+  if (!runs_in_order) std::stable_sort(begin, end, compare_diagnostics);
+}
+
+}  // namespace
+
+void sort_diagnostics(std::vector<Diagnostic>& diagnostics, std::size_t second_part) {
+  Iterator middle = diagnostics.begin() + static_cast<std::ptrdiff_t>(second_part);
+  sort_part(diagnostics.begin(), middle);
+  sort_part(middle, diagnostics.end());
+  std::inplace_merge(diagnostics.begin(), middle, diagnostics.end(), compare_diagnostics);
 }
 
 }  // namespace zav

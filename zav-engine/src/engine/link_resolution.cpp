@@ -27,9 +27,8 @@ ConceptIndex build_concept_index(std::string_view root, const std::vector<Concep
 
 // "%" and two hex digits become that byte; everything else is copied. One pass,
 // so decoded bytes are never decoded again.
-std::string percent_decode(std::string_view text) {
-  std::string bytes;
-  bytes.reserve(text.size());
+void percent_decode(std::string_view text, std::string& bytes) {
+  bytes.clear();
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '%' && i + 2 < text.size()) {
       int high = hex_digit_value(text[i + 1]), low = hex_digit_value(text[i + 2]);
@@ -41,7 +40,6 @@ std::string percent_decode(std::string_view text) {
     }
     bytes.push_back(text[i]);
   }
-  return bytes;
 }
 
 bool is_markdown_target(std::string_view path_part) {
@@ -64,25 +62,25 @@ std::string parent_directory(std::string_view path) {
   return parent.empty() ? std::string("/") : parent;
 }
 
-// `relative` taken piece by piece onto the directory key `base`: "." and
-// empty pieces do nothing, ".." removes the last piece (and stays at "/").
-// The result is a key: "/" and the pieces, with no trailing "/".
-std::string normalize_onto(std::string_view base, std::string_view relative) {
-  std::string normalized(base == "/" ? std::string_view() : base);
-  normalized.reserve(base.size() + relative.size() + 1);
+// `relative` taken piece by piece onto the directory key `base`, into
+// `normalized`: "." and empty pieces do nothing, ".." removes the last piece
+// (and stays at "/"). The result is a key: "/" and the pieces, with no
+// trailing "/".
+void normalize_onto(std::string_view base, std::string_view relative, std::string& normalized) {
+  normalized.assign(base == "/" ? std::string_view() : base);
   std::size_t pos = 0;
   while (pos <= relative.size()) {
     std::size_t end = std::min(relative.find('/', pos), relative.size());
     std::string_view piece = relative.substr(pos, end - pos);
     if (piece == "..") {
-      normalized.resize(normalized.rfind('/') == std::string::npos ? 0 : normalized.rfind('/'));
+      std::size_t slash = normalized.rfind('/');
+      normalized.resize(slash == std::string::npos ? 0 : slash);
     } else if (!piece.empty() && piece != ".") {
       normalized.append("/").append(piece);
     }
     pos = end + 1;
   }
   if (normalized.empty()) normalized.push_back('/');
-  return normalized;
 }
 
 // True when the key `target` names `root_key` or lies below it.
@@ -97,33 +95,47 @@ std::string_view last_piece(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-// The target of `destination` written in a file of `source_directory`, both
-// already in their key form; `root_key` is the root's key.
-std::optional<std::string> resolve_from(std::string_view root_key,
-                                        std::string_view source_directory,
-                                        std::string_view destination) {
-  std::string_view path_part = destination.substr(0, destination.find_first_of("?#"));
-  if (path_part.empty() || !is_markdown_target(path_part)) return std::nullopt;
-  if (path_part.starts_with("//") || has_scheme(path_part)) return std::nullopt;
-  // Without a "%" the text is already its own decoding, and valid UTF-8.
-  std::string decoded_bytes;
-  std::string_view decoded = path_part;
-  if (path_part.find('%') != std::string_view::npos) {
-    decoded_bytes = percent_decode(path_part);
-    if (!is_valid_utf8(decoded_bytes)) return std::nullopt;
-    decoded = decoded_bytes;
+// Resolves destinations one after another into the same texts, so that a
+// link costs no allocation once they have grown.
+class TargetResolver {
+ public:
+  explicit TargetResolver(std::string_view root_key) : root_key_(root_key) {}
+
+  // The target of `destination` written in a file of `source_directory`,
+  // already in its key form, or nothing; the view lasts until the next call.
+  std::optional<std::string_view> resolve(std::string_view source_directory,
+                                          std::string_view destination) {
+    std::string_view path_part = destination.substr(0, destination.find_first_of("?#"));
+    if (path_part.empty() || !is_markdown_target(path_part)) return std::nullopt;
+    if (path_part.starts_with("//") || has_scheme(path_part)) return std::nullopt;
+    // Without a "%" the text is already its own decoding, and valid UTF-8.
+    std::string_view decoded = path_part;
+    if (path_part.find('%') != std::string_view::npos) {
+      percent_decode(path_part, decoded_);
+      if (!is_valid_utf8(decoded_)) return std::nullopt;
+      decoded = decoded_;
+    }
+    normalize_onto(decoded.starts_with('/') ? root_key_ : source_directory, decoded, target_);
+    if (!key_within(target_, root_key_)) return std::nullopt;
+    return target_;
   }
-  std::string target = decoded.starts_with('/') ? normalize_onto(root_key, decoded)
-                                                : normalize_onto(source_directory, decoded);
-  if (!key_within(target, root_key)) return std::nullopt;
-  return target;
-}
+
+ private:
+  std::string_view root_key_;
+  std::string decoded_;
+  std::string target_;
+};
 
 }  // namespace
 
 std::optional<std::string> resolve_link_target(std::string_view root, std::string_view source_path,
                                                std::string_view destination) {
-  return resolve_from(path_key(root), parent_directory(source_path), destination);
+  std::string root_key = path_key(root);
+  TargetResolver resolver(root_key);
+  std::optional<std::string_view> target =
+      resolver.resolve(parent_directory(source_path), destination);
+  if (!target) return std::nullopt;
+  return std::string(*target);
 }
 
 void resolve_local_links(std::string_view root, const std::vector<Concept>& concepts,
@@ -132,29 +144,30 @@ void resolve_local_links(std::string_view root, const std::vector<Concept>& conc
   if (concepts.empty()) return;
   ConceptIndex index = build_concept_index(root, concepts);
   std::string root_key = path_key(root);
+  TargetResolver resolver(root_key);
   std::size_t destinations = 0;
   for (const LinkSource& source : link_sources) destinations += source.facts.links.size();
   links.reserve(links.size() + destinations);
   for (std::size_t i = 0; i < link_sources.size(); ++i) {
     LinkSource& source = link_sources[i];
-    std::string source_id(logical_key(bundle_relative_path(root, source.absolute_path)));
+    const std::string& source_id = concepts[i].concept_id;
     std::string source_directory = parent_directory(source.absolute_path);
     for (std::string& destination : source.facts.links) {
-      std::optional<std::string> target = resolve_from(root_key, source_directory, destination);
+      std::optional<std::string_view> target = resolver.resolve(source_directory, destination);
       if (!target) continue;
-      Link link{source_id, std::move(destination), std::nullopt, known_paths.contains_key(*target),
-                "body"};
+      Link& link = links.emplace_back();
+      link.source_id = source_id;
+      link.exists = known_paths.contains_key(*target);
       if (link.exists && !is_reserved_file_name(last_piece(*target))) {
-        if (auto found = index.find(*target); found != index.end()) {
-          link.target_id = found->second;
-        }
+        if (auto found = index.find(*target); found != index.end()) link.target_id = found->second;
       }
+      link.origin = "body";
       if (!link.exists) {
         diagnostics.push_back(Diagnostic::new_(
             catalogue::ZAV101, catalogue::WARNING, concepts[i].path,
-            std::string(catalogue::UNRESOLVED_LINK_PREFIX).append(link.raw_target)));
+            std::string(catalogue::UNRESOLVED_LINK_PREFIX).append(destination)));
       }
-      links.push_back(std::move(link));
+      link.raw_target = std::move(destination);
     }
   }
 }

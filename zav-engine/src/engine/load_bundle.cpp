@@ -116,13 +116,10 @@ std::expected<Bundle, std::string> load_bundle(std::string_view root_argument,
     file.content = std::string();
   }
 
+  std::size_t file_diagnostics = bundle.diagnostics.size();
   resolve_local_links(*root, bundle.concepts, link_sources, known_paths, bundle.links,
                       bundle.diagnostics);
-  // Diagnostics often arrive in order already (one file's warnings in a row);
-  // a check costs one pass where the sort costs many.
-  if (!std::is_sorted(bundle.diagnostics.begin(), bundle.diagnostics.end(), compare_diagnostics)) {
-    std::stable_sort(bundle.diagnostics.begin(), bundle.diagnostics.end(), compare_diagnostics);
-  }
+  sort_diagnostics(bundle.diagnostics, file_diagnostics);
   bundle.root = utf8_lossy(*root);
   return bundle;
 }
