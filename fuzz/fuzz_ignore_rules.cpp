@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/ignore_rules.hpp"
-#include "zav/text.hpp"
+#include "base/text.hpp"
+#include "engine/discover/ignore_rules.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);

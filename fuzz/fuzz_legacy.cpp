@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/text.hpp"
 #include "legacy_input.hpp"
-#include "zav/text.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -18,8 +18,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/text.hpp"
 #include "zav/engine.hpp"
-#include "zav/text.hpp"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "zav/text.hpp"
+#include "base/text.hpp"
 
 namespace zav {
 namespace {

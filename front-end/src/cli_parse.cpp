@@ -6,12 +6,12 @@
 #include <mutex>
 #include <optional>
 
+#include "base/text.hpp"
 #include "cli.hpp"
 #include "cli_help.hpp"
 #include "process_args.hpp"
 #include "read_concurrency.hpp"
 #include "stdout_stream.hpp"
-#include "zav/text.hpp"
 
 namespace zav {
 namespace {

@@ -1,6 +1,6 @@
 #include "document_end.hpp"
 
-#include "zav/os_error.hpp"
+#include "base/os_error.hpp"
 
 namespace zav {
 

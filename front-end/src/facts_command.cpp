@@ -4,13 +4,13 @@
 #include <mutex>
 #include <vector>
 
+#include "base/text.hpp"
 #include "document_end.hpp"
 #include "facts_json.hpp"
 #include "legacy_input.hpp"
 #include "standard_input.hpp"
 #include "stdout_stream.hpp"
 #include "zav/engine.hpp"
-#include "zav/text.hpp"
 
 namespace zav {
 namespace {

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cstring>
 
-#include "zav/json_escape.hpp"
+#include "base/json_escape.hpp"
 
 namespace zav {
 

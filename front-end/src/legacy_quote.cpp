@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/text.hpp"
 #include "legacy_quote_ranges.hpp"
-#include "zav/text.hpp"
 
 namespace zav {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "zav/json_escape.hpp"
-#include "zav/text.hpp"
+#include "base/json_escape.hpp"
+#include "base/text.hpp"
 
 namespace zav {
 

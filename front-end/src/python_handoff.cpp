@@ -9,8 +9,8 @@
 #include <csignal>
 #include <vector>
 
+#include "base/os_error.hpp"
 #include "process_args.hpp"
-#include "zav/os_error.hpp"
 
 extern char** environ;
 

@@ -1,7 +1,7 @@
 #include "standard_input.hpp"
 
-#include "zav/os_error.hpp"
-#include "zav/read_descriptor.hpp"
+#include "base/files.hpp"
+#include "base/os_error.hpp"
 
 namespace zav {
 

@@ -26,9 +26,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/text.hpp"
 #include "engine/markdown/entities.hpp"
 #include "zav/engine.hpp"
-#include "zav/text.hpp"
 
 namespace zav {
 namespace {

@@ -1,7 +1,7 @@
 // Turning concept files into Concept records, LinkSources and diagnostics.
 #include <gtest/gtest.h>
 
-#include "engine/concept_checks.hpp"
+#include "engine/concepts/concept_checks.hpp"
 
 namespace zav {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/digest.hpp"
+#include "engine/digest/digest.hpp"
 #include "yaml/canonical_json.hpp"
 #include "yaml/frontmatter_yaml.hpp"
 

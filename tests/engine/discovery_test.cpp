@@ -12,7 +12,7 @@
 #include <climits>
 #include <optional>
 
-#include "engine/discovery.hpp"
+#include "engine/discover/discovery.hpp"
 #include "ordinary_user.hpp"
 #include "quick_bound.hpp"
 #include "temp_tree.hpp"

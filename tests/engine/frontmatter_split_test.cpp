@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/frontmatter_split.hpp"
+#include "engine/split/frontmatter_split.hpp"
 
 namespace zav {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <chrono>
 
-#include "engine/ignore_rules.hpp"
+#include "engine/discover/ignore_rules.hpp"
 #include "quick_bound.hpp"
 
 namespace zav {

@@ -2,7 +2,7 @@
 // that come of them.
 #include <gtest/gtest.h>
 
-#include "engine/link_resolution.hpp"
+#include "engine/links/link_resolution.hpp"
 
 namespace zav {
 namespace {

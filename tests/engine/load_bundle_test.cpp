@@ -12,8 +12,8 @@
 #include <functional>
 
 #include "engine/load_hooks.hpp"
-#include "engine/read_pool.hpp"
-#include "engine/source_reader.hpp"
+#include "engine/read/read_pool.hpp"
+#include "engine/read/source_reader.hpp"
 #include "ordinary_user.hpp"
 #include "temp_tree.hpp"
 #include "zav/engine.hpp"

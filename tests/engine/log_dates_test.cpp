@@ -1,7 +1,7 @@
 // The date shape and calendar-date rule of log.md headings.
 #include <gtest/gtest.h>
 
-#include "engine/log_dates.hpp"
+#include "engine/reserved/log_dates.hpp"
 
 namespace zav {
 namespace {

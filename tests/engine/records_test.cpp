@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <random>
 
-#include "engine/bundle_path.hpp"
-#include "engine/diagnostics.hpp"
+#include "engine/records/bundle_path.hpp"
+#include "engine/records/diagnostics.hpp"
 
 namespace zav {
 namespace {

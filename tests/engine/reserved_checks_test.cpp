@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 
-#include "engine/diagnostics.hpp"
-#include "engine/reserved_checks.hpp"
+#include "engine/records/diagnostics.hpp"
+#include "engine/reserved/reserved_checks.hpp"
 
 namespace zav {
 namespace {

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <string>
 
-#include "zav/json_escape.hpp"
+#include "base/json_escape.hpp"
 
 #include "zav/engine.hpp"
 

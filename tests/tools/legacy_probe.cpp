@@ -6,10 +6,10 @@
 #include <iterator>
 #include <string>
 
-#include "zav/json_escape.hpp"
+#include "base/json_escape.hpp"
 
+#include "base/text.hpp"
 #include "legacy_input.hpp"
-#include "zav/text.hpp"
 
 namespace {
 

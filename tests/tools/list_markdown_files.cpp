@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/discovery.hpp"
+#include "engine/discover/discovery.hpp"
 
 int main(int argc, char** argv) {
   if (argc < 2) {

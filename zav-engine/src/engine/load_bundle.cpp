@@ -8,19 +8,19 @@
 #include <climits>
 #include <cstdlib>
 
-#include "engine/bundle_path.hpp"
-#include "engine/catalogue.hpp"
-#include "engine/concept_checks.hpp"
-#include "engine/diagnostics.hpp"
-#include "engine/discovery.hpp"
-#include "engine/link_resolution.hpp"
+#include "base/os_error.hpp"
+#include "base/text.hpp"
+#include "engine/concepts/concept_checks.hpp"
+#include "engine/discover/discovery.hpp"
+#include "engine/links/link_resolution.hpp"
 #include "engine/load_hooks.hpp"
-#include "engine/read_pool.hpp"
-#include "engine/reserved_checks.hpp"
-#include "engine/source_reader.hpp"
+#include "engine/read/read_pool.hpp"
+#include "engine/read/source_reader.hpp"
+#include "engine/records/bundle_path.hpp"
+#include "engine/records/catalogue.hpp"
+#include "engine/records/diagnostics.hpp"
+#include "engine/reserved/reserved_checks.hpp"
 #include "zav/engine.hpp"
-#include "zav/os_error.hpp"
-#include "zav/text.hpp"
 
 namespace zav {
 namespace {

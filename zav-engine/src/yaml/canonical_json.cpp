@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "zav/json_escape.hpp"
+#include "base/json_escape.hpp"
 
 namespace zav {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "zav/text.hpp"
+#include "base/text.hpp"
 
 namespace zav {
 namespace {

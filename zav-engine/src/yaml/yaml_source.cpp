@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "zav/text.hpp"
+#include "base/text.hpp"
 
 namespace zav {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <iterator>
 
-#include "zav/text.hpp"
+#include "base/text.hpp"
 
 namespace zav::markdown {
 namespace {

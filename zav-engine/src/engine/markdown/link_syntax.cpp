@@ -1,9 +1,9 @@
 #include "engine/markdown/link_syntax.hpp"
 
+#include "base/text.hpp"
 #include "engine/markdown/case_fold.hpp"
 #include "engine/markdown/characters.hpp"
 #include "engine/markdown/entities.hpp"
-#include "zav/text.hpp"
 
 namespace zav::markdown {
 namespace {

@@ -210,7 +210,7 @@ def case_fold_cpp(table: dict[int, list[int]]) -> str:
 #include <cstdint>
 #include <iterator>
 
-#include "zav/text.hpp"
+#include "base/text.hpp"
 
 namespace zav::markdown {{
 namespace {{
