@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "base/text.hpp"
-#include "legacy_input.hpp"
+#include "facts/legacy/legacy_input.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "cli.hpp"
+#include "cli/cli.hpp"
 #include "native_command.hpp"
 #include "process_args.hpp"
 #include "python_handoff.hpp"

@@ -4,9 +4,9 @@
 #include <stdexcept>
 #include <variant>
 
-#include "cli.hpp"
-#include "facts_command.hpp"
-#include "load_command.hpp"
+#include "cli/cli.hpp"
+#include "facts/facts_command.hpp"
+#include "load/load_command.hpp"
 
 namespace zav {
 namespace {

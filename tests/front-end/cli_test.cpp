@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "child_process.hpp"
-#include "cli.hpp"
-#include "cli_help.hpp"
+#include "cli/cli.hpp"
+#include "cli/cli_help.hpp"
 #include "run_program.hpp"
 #include "temp_tree.hpp"
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "bundle_json.hpp"
 #include "document_end.hpp"
-#include "facts_json.hpp"
+#include "facts/facts_json.hpp"
 #include "json_output.hpp"
+#include "load/bundle_json.hpp"
 #include "output_test_support.hpp"
 
 namespace zav::test {

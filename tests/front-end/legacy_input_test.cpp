@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "legacy_input.hpp"
+#include "facts/legacy/legacy_input.hpp"
 
 namespace zav {
 namespace {

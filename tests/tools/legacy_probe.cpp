@@ -9,7 +9,7 @@
 #include "base/json_escape.hpp"
 
 #include "base/text.hpp"
-#include "legacy_input.hpp"
+#include "facts/legacy/legacy_input.hpp"
 
 namespace {
 

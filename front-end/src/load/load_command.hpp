@@ -1,7 +1,7 @@
 // The __engine-load command: one bundle load, written as the load document.
 #pragma once
 
-#include "cli.hpp"
+#include "cli/cli.hpp"
 #include "command_error.hpp"
 
 namespace zav {

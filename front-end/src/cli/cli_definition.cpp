@@ -1,10 +1,10 @@
 // The definition of the engine command line.
-#include "cli_definition.hpp"
+#include "cli/cli_definition.hpp"
 
 #include <string>
 
-#include "cli.hpp"
-#include "read_concurrency.hpp"
+#include "cli/cli.hpp"
+#include "cli/read_concurrency.hpp"
 
 namespace zav {
 

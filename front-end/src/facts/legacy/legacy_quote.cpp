@@ -1,10 +1,10 @@
-#include "legacy_quote.hpp"
+#include "facts/legacy/legacy_quote.hpp"
 
 #include <algorithm>
 #include <cstdio>
 
 #include "base/text.hpp"
-#include "legacy_quote_ranges.hpp"
+#include "facts/legacy/legacy_quote_ranges.hpp"
 
 namespace zav {
 

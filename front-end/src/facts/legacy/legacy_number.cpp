@@ -1,4 +1,4 @@
-#include "legacy_number.hpp"
+#include "facts/legacy/legacy_number.hpp"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "cli_help.hpp"
+#include "cli/cli_help.hpp"
 
 #include <algorithm>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "legacy_scan.hpp"
+#include "facts/legacy/legacy_scan.hpp"
 
 #include <algorithm>
 

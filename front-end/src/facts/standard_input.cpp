@@ -1,4 +1,4 @@
-#include "standard_input.hpp"
+#include "facts/standard_input.hpp"
 
 #include "base/files.hpp"
 #include "base/os_error.hpp"

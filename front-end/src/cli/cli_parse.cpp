@@ -7,10 +7,10 @@
 #include <optional>
 
 #include "base/text.hpp"
-#include "cli.hpp"
-#include "cli_help.hpp"
+#include "cli/cli.hpp"
+#include "cli/cli_help.hpp"
+#include "cli/read_concurrency.hpp"
 #include "process_args.hpp"
-#include "read_concurrency.hpp"
 #include "stdout_stream.hpp"
 
 namespace zav {

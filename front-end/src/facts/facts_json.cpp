@@ -1,4 +1,4 @@
-#include "facts_json.hpp"
+#include "facts/facts_json.hpp"
 
 #include "json_output.hpp"
 

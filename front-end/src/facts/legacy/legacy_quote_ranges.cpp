@@ -1,4 +1,4 @@
-#include "legacy_quote_ranges.hpp"
+#include "facts/legacy/legacy_quote_ranges.hpp"
 
 namespace zav {
 

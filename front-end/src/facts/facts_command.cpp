@@ -1,4 +1,4 @@
-#include "facts_command.hpp"
+#include "facts/facts_command.hpp"
 
 #include <unistd.h>
 #include <mutex>
@@ -6,9 +6,9 @@
 
 #include "base/text.hpp"
 #include "document_end.hpp"
-#include "facts_json.hpp"
-#include "legacy_input.hpp"
-#include "standard_input.hpp"
+#include "facts/facts_json.hpp"
+#include "facts/legacy/legacy_input.hpp"
+#include "facts/standard_input.hpp"
 #include "stdout_stream.hpp"
 #include "zav/engine.hpp"
 

@@ -1,10 +1,10 @@
-#include "legacy_value.hpp"
+#include "facts/legacy/legacy_value.hpp"
 
 #include <string>
 #include <vector>
 
-#include "legacy_number.hpp"
-#include "legacy_quote.hpp"
+#include "facts/legacy/legacy_number.hpp"
+#include "facts/legacy/legacy_quote.hpp"
 
 namespace zav {
 

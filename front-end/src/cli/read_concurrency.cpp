@@ -1,4 +1,4 @@
-#include "read_concurrency.hpp"
+#include "cli/read_concurrency.hpp"
 
 #include <limits>
 #include <string>

@@ -1,9 +1,9 @@
-#include "load_command.hpp"
+#include "load/load_command.hpp"
 
 #include <mutex>
 
-#include "bundle_json.hpp"
 #include "document_end.hpp"
+#include "load/bundle_json.hpp"
 #include "stdout_stream.hpp"
 #include "zav/engine.hpp"
 

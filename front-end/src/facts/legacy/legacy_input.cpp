@@ -1,10 +1,10 @@
-#include "legacy_input.hpp"
+#include "facts/legacy/legacy_input.hpp"
 
 #include <new>
 #include <optional>
 
-#include "legacy_scan.hpp"
-#include "legacy_value.hpp"
+#include "facts/legacy/legacy_scan.hpp"
+#include "facts/legacy/legacy_value.hpp"
 
 namespace zav {
 

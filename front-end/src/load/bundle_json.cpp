@@ -1,4 +1,4 @@
-#include "bundle_json.hpp"
+#include "load/bundle_json.hpp"
 
 namespace zav {
 namespace {

@@ -8,7 +8,7 @@
 #include <variant>
 #include <vector>
 
-#include "cli_definition.hpp"
+#include "cli/cli_definition.hpp"
 
 namespace zav {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "legacy_scan.hpp"
+#include "facts/legacy/legacy_scan.hpp"
 
 namespace zav {
 
