@@ -2,16 +2,26 @@
 
 #include <sys/wait.h>
 #include <cstdlib>
+#include <new>
+#include <stdexcept>
 #include <string>
+#include <variant>
 
 #include "cli/cli.hpp"
-#include "native_command.hpp"
-#include "process_args.hpp"
+#include "facts/facts_command.hpp"
+#include "load/bundle_json.hpp"
 #include "python_handoff.hpp"
 #include "stdout_stream.hpp"
 
 namespace zav {
 namespace {
+
+constexpr std::string_view OUT_OF_MEMORY = "out of memory";
+
+CommandResult run_command(const EngineCommand& command) {
+  if (const auto* load = std::get_if<EngineLoad>(&command)) return run_load_command(load->load);
+  return run_facts_command();
+}
 
 [[noreturn]] void exit_with_error(const CommandError& error) {
   std::string line = "zav-parser: " + error.message + "\n";
@@ -24,6 +34,19 @@ namespace {
 
 bool is_engine_command_name(std::string_view argument) {
   return argument == ENGINE_LOAD || argument == ENGINE_FACTS;
+}
+
+CommandResult run_native_command() {
+  Cli cli = Cli::parse();
+  // Inputs can be as large as memory: an allocation that fails ends the
+  // command with a message rather than with an abort.
+  try {
+    return run_command(cli.command);
+  } catch (const std::bad_alloc&) {
+    return std::unexpected(CommandError{std::string(OUT_OF_MEMORY)});
+  } catch (const std::length_error&) {
+    return std::unexpected(CommandError{std::string(OUT_OF_MEMORY)});
+  }
 }
 
 int exit_status_of(int wait_status) {

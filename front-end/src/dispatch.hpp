@@ -3,11 +3,17 @@
 
 #include <string_view>
 
+#include "command_error.hpp"
+
 namespace zav {
 
 // Returns only after an engine command succeeded; ends the process itself in
 // every other case.
 void dispatch_main();
+
+// The engine road: parses the engine command line and runs its command. Help
+// requests and usage errors end the process inside the parse.
+CommandResult run_native_command();
 
 // Whether an argument is exactly "__engine-load" or "__engine-facts", byte for
 // byte.

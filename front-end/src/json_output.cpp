@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/json_escape.hpp"
+#include "base/os_error.hpp"
 
 namespace zav {
 
@@ -56,6 +57,12 @@ JsonWriter& JsonObject::member(std::string_view key) {
   write_json_string(out_, key);
   out_.piece(":");
   return out_;
+}
+
+CommandResult end_document(WriteResult written, OutputStream& locked_stream) {
+  if (written) written = locked_stream.flush();
+  if (!written) return std::unexpected(CommandError{os_error_text(written.error().error_number)});
+  return {};
 }
 
 }  // namespace zav

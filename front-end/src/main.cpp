@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include "dispatch.hpp"
-#include "process_args.hpp"
 #include "stdout_stream.hpp"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/os_error.hpp"
-#include "process_args.hpp"
+#include "stdout_stream.hpp"
 
 extern char** environ;
 

@@ -3,8 +3,23 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 namespace zav {
+namespace {
+
+std::vector<std::string_view>& arguments() {
+  static std::vector<std::string_view> kept;
+  return kept;
+}
+
+}  // namespace
+
+void keep_process_arguments(int argc, char** argv) {
+  arguments().assign(argv, argv + argc);
+}
+
+std::span<const std::string_view> process_arguments() { return arguments(); }
 
 WriteResult write_fully(int fd, std::string_view bytes) {
   while (!bytes.empty()) {

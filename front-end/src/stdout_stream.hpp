@@ -1,5 +1,6 @@
-// The process's one standard-output stream: a 1024-byte buffer in front of
-// descriptor 1, written under its lock.
+// What the program keeps of its process: the argument vector, and the one
+// standard-output stream, a 1024-byte buffer in front of descriptor 1 written
+// under its lock.
 #pragma once
 
 #include <array>
@@ -7,9 +8,15 @@
 #include <cstring>
 #include <expected>
 #include <mutex>
+#include <span>
 #include <string_view>
 
 namespace zav {
+
+// The argument vector as raw byte strings, program name first: kept by the
+// start-up before dispatch, and read by each road itself.
+void keep_process_arguments(int argc, char** argv);
+std::span<const std::string_view> process_arguments();
 
 // The errno of a failed write.
 struct WriteError {

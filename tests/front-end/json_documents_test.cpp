@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "document_end.hpp"
-#include "facts/facts_json.hpp"
+#include "facts/facts_command.hpp"
 #include "json_output.hpp"
 #include "load/bundle_json.hpp"
 #include "output_test_support.hpp"

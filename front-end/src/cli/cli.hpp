@@ -1,19 +1,83 @@
-// The parsed engine command line and the parser that builds it.
+// The engine command line: its definition as data (the program-level command,
+// its hidden subcommands and their arguments), the parsed result and the
+// parser that builds it.
 #pragma once
 
 #include <cstdint>
+#include <expected>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
 
-#include "cli/cli_definition.hpp"
-
 namespace zav {
 
 inline constexpr std::string_view ENGINE_LOAD = "__engine-load";
 inline constexpr std::string_view ENGINE_FACTS = "__engine-facts";
+
+// The read concurrency of the load command: its default and its number reader.
+inline constexpr std::uint64_t DEFAULT_READ_CONCURRENCY = 32;
+
+// The decimal text of DEFAULT_READ_CONCURRENCY, rendered once per process.
+std::string_view default_read_concurrency_text();
+
+// Reads an unsigned 64-bit decimal number: one optional leading "+", then
+// ASCII digits only (leading zeros allowed). The reason text tells why a
+// text is refused. Range checks belong to the load.
+std::expected<std::uint64_t, std::string_view> parse_read_concurrency(std::string_view text);
+
+// How the value of an argument is taken.
+enum class ValueKind {
+  Path,             // any bytes, kept unchanged
+  Text,             // must be valid UTF-8
+  UnsignedInteger,  // valid UTF-8 read by parse_read_concurrency
+};
+
+struct ArgumentDefinition {
+  std::string_view id;
+  std::string_view long_name;  // empty for the operand
+  std::string_view value_name;
+  ValueKind value_kind = ValueKind::Text;
+  bool required = false;
+  bool repeatable = false;  // each occurrence adds a value; otherwise at most one
+  std::optional<std::string> default_value;
+
+  bool is_operand() const { return long_name.empty(); }
+};
+
+struct ArgumentGroup {
+  std::string_view id;
+  std::vector<std::string_view> members;
+  bool multiple = true;
+  bool required = false;
+};
+
+struct SubcommandDefinition {
+  std::string_view name;
+  bool hidden = false;
+  std::optional<std::string_view> about;
+  bool version_flag = false;
+  bool help_flag = true;  // "-h" and "--help"
+  std::vector<ArgumentDefinition> arguments;
+  std::optional<ArgumentGroup> group;
+};
+
+struct CommandDefinition {
+  std::string_view name;
+  std::string_view version;
+  std::string_view about;
+  bool subcommand_required = false;
+  bool help_without_arguments = false;
+  bool help_flag = true;     // "-h" and "--help"
+  bool version_flag = true;  // "-V" and "--version", not inherited
+  bool help_subcommand = true;
+  ArgumentGroup group;
+  std::vector<SubcommandDefinition> subcommands;  // in declaration order
+
+  const SubcommandDefinition* find_subcommand(std::string_view subcommand_name) const;
+};
 
 struct Load {
   std::string root;                  // the operand's bytes, unchanged

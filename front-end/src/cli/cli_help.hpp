@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/cli_definition.hpp"
+#include "cli/cli.hpp"
 
 namespace zav {
 

@@ -9,8 +9,6 @@
 #include "base/text.hpp"
 #include "cli/cli.hpp"
 #include "cli/cli_help.hpp"
-#include "cli/read_concurrency.hpp"
-#include "process_args.hpp"
 #include "stdout_stream.hpp"
 
 namespace zav {

@@ -4,11 +4,11 @@
 #include <mutex>
 #include <vector>
 
+#include "base/files.hpp"
+#include "base/os_error.hpp"
 #include "base/text.hpp"
-#include "document_end.hpp"
-#include "facts/facts_json.hpp"
 #include "facts/legacy/legacy_input.hpp"
-#include "facts/standard_input.hpp"
+#include "json_output.hpp"
 #include "stdout_stream.hpp"
 #include "zav/engine.hpp"
 
@@ -17,9 +17,24 @@ namespace {
 
 constexpr std::string_view INPUT_NOT_UTF8 = "stream did not contain valid UTF-8";
 
+void write_heading(JsonWriter& out, const Heading& heading) {
+  out.piece("[");
+  out.unsigned_integer(heading.level);
+  out.piece(",");
+  write_json_string(out, heading.text);
+  out.piece("]");
+}
+
+void write_markdown_facts(JsonWriter& out, const MarkdownFacts& facts) {
+  JsonObject object(out);
+  write_json_array(object.member("links"), facts.links, write_json_string);
+  write_json_array(object.member("headings"), facts.headings, write_heading);
+  object.close();
+}
+
 std::expected<std::vector<MarkdownFacts>, CommandError> facts_of_standard_input() {
-  auto input = read_to_end(STDIN_FILENO);
-  if (!input) return std::unexpected(CommandError{std::move(input.error())});
+  auto input = read_descriptor(STDIN_FILENO);
+  if (!input) return std::unexpected(CommandError{os_error_text(input.error())});
   if (!is_valid_utf8(*input)) return std::unexpected(CommandError{std::string(INPUT_NOT_UTF8)});
   auto legacy = parse_legacy(*input);
   if (!legacy) return std::unexpected(CommandError{std::move(legacy.error())});
@@ -35,6 +50,12 @@ std::expected<std::vector<MarkdownFacts>, CommandError> facts_of_standard_input(
 }
 
 }  // namespace
+
+WriteResult write_facts_json(const std::vector<MarkdownFacts>& facts, OutputStream& locked_stream) {
+  JsonWriter out(locked_stream);
+  write_json_array(out, facts, write_markdown_facts);
+  return out.result();
+}
 
 CommandResult run_facts_command() {
   auto facts = facts_of_standard_input();

@@ -1,5 +1,9 @@
 #include "load/bundle_json.hpp"
 
+#include <mutex>
+
+#include "zav/engine.hpp"
+
 namespace zav {
 namespace {
 
@@ -76,6 +80,16 @@ WriteResult write_bundle_json(const Bundle& bundle, OutputStream& locked_stream)
   write_markdown_count_field(object, bundle.markdown_count);
   object.close();
   return out.result();
+}
+
+CommandResult run_load_command(const Load& load) {
+  OutputStream& out = standard_output();
+  std::lock_guard lock(out.lock());
+  auto bundle = load_bundle(load.root, load.exclude, load.read_concurrency);
+  if (!bundle) return std::unexpected(CommandError{std::move(bundle.error())});
+  CommandResult result = end_document(write_bundle_json(*bundle, out), out);
+  keep_until_exit(std::move(*bundle));
+  return result;
 }
 
 }  // namespace zav

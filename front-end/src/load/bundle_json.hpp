@@ -1,4 +1,5 @@
-// The load document: one compact JSON object written from a Bundle.
+// The __engine-load command: one bundle load, written as the load document,
+// one compact JSON object.
 #pragma once
 
 #include <cstdint>
@@ -7,11 +8,17 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/cli.hpp"
+#include "command_error.hpp"
 #include "json_output.hpp"
 #include "stdout_stream.hpp"
 #include "zav/records.hpp"
 
 namespace zav {
+
+// Holds the standard-output lock from before the load until the document is
+// written and flushed. A failed load writes nothing.
+CommandResult run_load_command(const Load& load);
 
 // Writes {"root":..,"concepts":[..],"reserved":[..],"links":[..],
 // "diagnostics":[..],"markdown_count":N} into the locked stream, streamed
