@@ -9,9 +9,9 @@
 
 #include "cli/cli.hpp"
 #include "facts/facts_command.hpp"
-#include "load/bundle_json.hpp"
+#include "load/load_command.hpp"
+#include "process.hpp"
 #include "python_handoff.hpp"
-#include "stdout_stream.hpp"
 
 namespace zav {
 namespace {

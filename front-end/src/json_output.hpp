@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "command_error.hpp"
-#include "stdout_stream.hpp"
+#include "process.hpp"
 
 namespace zav {
 

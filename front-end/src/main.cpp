@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "dispatch.hpp"
-#include "stdout_stream.hpp"
+#include "process.hpp"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/os_error.hpp"
-#include "stdout_stream.hpp"
+#include "process.hpp"
 
 extern char** environ;
 

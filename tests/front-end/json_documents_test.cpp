@@ -9,7 +9,7 @@
 
 #include "facts/facts_command.hpp"
 #include "json_output.hpp"
-#include "load/bundle_json.hpp"
+#include "load/load_command.hpp"
 #include "output_test_support.hpp"
 
 namespace zav::test {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "stdout_stream.hpp"
+#include "process.hpp"
 
 namespace zav::test {
 

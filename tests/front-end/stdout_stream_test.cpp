@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "output_test_support.hpp"
-#include "stdout_stream.hpp"
+#include "process.hpp"
 
 namespace zav::test {
 namespace {

@@ -9,7 +9,7 @@
 #include "base/text.hpp"
 #include "cli/cli.hpp"
 #include "cli/cli_help.hpp"
-#include "stdout_stream.hpp"
+#include "process.hpp"
 
 namespace zav {
 namespace {

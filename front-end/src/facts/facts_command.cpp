@@ -9,7 +9,7 @@
 #include "base/text.hpp"
 #include "facts/legacy/legacy_input.hpp"
 #include "json_output.hpp"
-#include "stdout_stream.hpp"
+#include "process.hpp"
 #include "zav/engine.hpp"
 
 namespace zav {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "command_error.hpp"
-#include "stdout_stream.hpp"
+#include "process.hpp"
 #include "zav/records.hpp"
 
 namespace zav {

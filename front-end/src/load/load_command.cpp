@@ -1,4 +1,4 @@
-#include "load/bundle_json.hpp"
+#include "load/load_command.hpp"
 
 #include <mutex>
 

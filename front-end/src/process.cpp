@@ -1,4 +1,4 @@
-#include "stdout_stream.hpp"
+#include "process.hpp"
 
 #include <unistd.h>
 #include <cerrno>

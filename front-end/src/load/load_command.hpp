@@ -11,7 +11,7 @@
 #include "cli/cli.hpp"
 #include "command_error.hpp"
 #include "json_output.hpp"
-#include "stdout_stream.hpp"
+#include "process.hpp"
 #include "zav/records.hpp"
 
 namespace zav {
