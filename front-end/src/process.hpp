@@ -49,7 +49,6 @@ class OutputStream {
   }
   WriteResult flush();
 
-  std::size_t buffered() const { return used_; }
   std::size_t free_space() const { return BUFFER_SIZE - used_; }
   std::mutex& lock() { return mutex_; }
 

@@ -52,7 +52,7 @@ TEST(JsonString, RunWithoutEscapesIsOnePiece) {
   JsonWriter writer(out.stream);
   write_json_string(writer, std::string(2000, 'x'));
   EXPECT_EQ(out.descriptor.contents().size(), 2001u);
-  EXPECT_EQ(out.stream.buffered(), 1u);
+  EXPECT_EQ(buffered(out.stream), 1u);
 }
 
 std::string bundle_document(const Bundle& bundle) {

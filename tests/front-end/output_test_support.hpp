@@ -14,6 +14,11 @@
 
 namespace zav::test {
 
+// The bytes that the stream holds back in its buffer.
+inline std::size_t buffered(const OutputStream& stream) {
+  return OutputStream::BUFFER_SIZE - stream.free_space();
+}
+
 class MemoryDescriptor {
  public:
   MemoryDescriptor() : fd_(::memfd_create("zav-output", MFD_CLOEXEC)) {}

@@ -45,7 +45,7 @@ TEST(OutputStreamBuffer, PiecesBelowAtAndAboveTheBufferSize) {
       ASSERT_TRUE(out.stream.write(step.piece).has_value());
       all += step.piece;
       EXPECT_EQ(out.descriptor.contents().size(), step.delivered);
-      EXPECT_EQ(out.stream.buffered(), step.buffered);
+      EXPECT_EQ(buffered(out.stream), step.buffered);
     }
     EXPECT_EQ(out.document(), all);
   }
@@ -61,7 +61,7 @@ TEST(OutputStreamBuffer, FailedWriteReportsTheErrorAndDropsTheBuffer) {
   auto flushed = stream.flush();
   ASSERT_FALSE(flushed.has_value());
   EXPECT_EQ(flushed.error().error_number, EPIPE);
-  EXPECT_EQ(stream.buffered(), 0u);
+  EXPECT_EQ(buffered(stream), 0u);
   auto written = stream.write(filler(2000, 'x'));
   ASSERT_FALSE(written.has_value());
   EXPECT_EQ(written.error().error_number, EPIPE);

@@ -56,10 +56,15 @@ TEST(FrontmatterReceiver, CollectsMergeMaps) {
   JsonList mixed{JsonValue{JsonMap{}}, JsonValue{std::string("t")}};
   EXPECT_EQ(collect_merge_maps(mixed).error(), "YAML merge sequence items must be mappings");
 
+  // A "<<" list with an item that is no map fails the receiver with that message.
   FrontmatterReceiver receiver;
-  receiver.on_event(event(SequenceEnd));
-  EXPECT_TRUE(receiver.record_merge_error("replaced").empty());
-  EXPECT_EQ(receiver.error(), "replaced");
+  for (const YamlEvent& e : {event(MappingStart), event(Scalar, "<<"), event(SequenceStart),
+                             event(MappingStart), event(MappingEnd), event(Scalar, "t"),
+                             event(SequenceEnd), event(MappingEnd)}) {
+    receiver.on_event(e);
+  }
+  EXPECT_EQ(receiver.error(), "YAML merge sequence items must be mappings");
+  EXPECT_TRUE(receiver.document_roots().empty());
 }
 
 TEST(FrontmatterReceiver, StoresCopiesSoAliasesDoNotShare) {

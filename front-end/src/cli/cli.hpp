@@ -47,33 +47,17 @@ struct ArgumentDefinition {
   bool is_operand() const { return long_name.empty(); }
 };
 
-struct ArgumentGroup {
-  std::string_view id;
-  std::vector<std::string_view> members;
-  bool multiple = true;
-  bool required = false;
-};
-
+// A hidden subcommand: dispatch sends only its name here, so nothing lists it.
 struct SubcommandDefinition {
   std::string_view name;
-  bool hidden = false;
-  std::optional<std::string_view> about;
-  bool version_flag = false;
   bool help_flag = true;  // "-h" and "--help"
   std::vector<ArgumentDefinition> arguments;
-  std::optional<ArgumentGroup> group;
 };
 
+// The program-level command holds nothing that a command line reaching the
+// parser can ask for but its subcommands: dispatch hands every other command
+// line, "--help" and "--version" included, to Python.
 struct CommandDefinition {
-  std::string_view name;
-  std::string_view version;
-  std::string_view about;
-  bool subcommand_required = false;
-  bool help_without_arguments = false;
-  bool help_flag = true;     // "-h" and "--help"
-  bool version_flag = true;  // "-V" and "--version", not inherited
-  bool help_subcommand = true;
-  ArgumentGroup group;
   std::vector<SubcommandDefinition> subcommands;  // in declaration order
 
   const SubcommandDefinition* find_subcommand(std::string_view subcommand_name) const;

@@ -23,14 +23,12 @@ constexpr std::string_view NUMBER_TOO_LARGE = "number too large to fit in target
 SubcommandDefinition engine_facts_definition() {
   SubcommandDefinition facts;
   facts.name = ENGINE_FACTS;
-  facts.hidden = true;
   return facts;
 }
 
 SubcommandDefinition engine_load_definition() {
   SubcommandDefinition load;
   load.name = ENGINE_LOAD;
-  load.hidden = true;
   load.arguments = {
       {.id = "root",
        .long_name = "",
@@ -54,10 +52,6 @@ SubcommandDefinition engine_load_definition() {
        .repeatable = false,
        .default_value = std::string(default_read_concurrency_text())},
   };
-  load.group = ArgumentGroup{.id = "Load",
-                             .members = {"root", "exclude", "read_concurrency"},
-                             .multiple = true,
-                             .required = false};
   return load;
 }
 
@@ -65,12 +59,6 @@ SubcommandDefinition engine_load_definition() {
 
 CommandDefinition Cli::command_definition() {
   CommandDefinition command;
-  command.name = "zav-parser";
-  command.version = "0.45.5";
-  command.about = "Native ZAV engine";
-  command.subcommand_required = true;
-  command.help_without_arguments = true;
-  command.group = ArgumentGroup{.id = "Cli", .members = {}, .multiple = true, .required = false};
   command.subcommands.push_back(engine_facts_definition());
   command.subcommands.push_back(engine_load_definition());
   return command;

@@ -78,9 +78,7 @@ std::string quoted_argument(std::string_view argument) {
 }
 
 std::string render_help(const SubcommandDefinition& subcommand, std::string_view program) {
-  std::string text;
-  if (subcommand.about) text += std::string(*subcommand.about) + "\n\n";
-  text += "Usage: " + usage_line(subcommand, program) + "\n";
+  std::string text = "Usage: " + usage_line(subcommand, program) + "\n";
 
   std::vector<HelpRow> operands;
   std::vector<HelpRow> options;

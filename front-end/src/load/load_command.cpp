@@ -1,11 +1,28 @@
 #include "load/load_command.hpp"
 
+#include <cstdint>
 #include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
+#include "json_output.hpp"
 #include "zav/engine.hpp"
 
 namespace zav {
 namespace {
+
+// One member whose value is the text or, when it is absent, null.
+void write_optional_string_field(JsonObject& object, std::string_view key,
+                                 const std::optional<std::string>& text) {
+  JsonWriter& out = object.member(key);
+  if (text) {
+    write_json_string(out, *text);
+  } else {
+    out.piece("null");
+  }
+}
 
 void write_concept(JsonWriter& out, const Concept& concept_record) {
   JsonObject object(out);
@@ -49,18 +66,6 @@ void write_diagnostic(JsonWriter& out, const Diagnostic& diagnostic) {
   object.close();
 }
 
-}  // namespace
-
-void write_optional_string_field(JsonObject& object, std::string_view key,
-                                 const std::optional<std::string>& text) {
-  JsonWriter& out = object.member(key);
-  if (text) {
-    write_json_string(out, *text);
-  } else {
-    out.piece("null");
-  }
-}
-
 void write_diagnostics_field(JsonObject& object, const std::vector<Diagnostic>& diagnostics) {
   write_json_array(object.member("diagnostics"), diagnostics, write_diagnostic);
 }
@@ -68,6 +73,8 @@ void write_diagnostics_field(JsonObject& object, const std::vector<Diagnostic>& 
 void write_markdown_count_field(JsonObject& object, std::uint64_t markdown_count) {
   object.member("markdown_count").unsigned_integer(markdown_count);
 }
+
+}  // namespace
 
 WriteResult write_bundle_json(const Bundle& bundle, OutputStream& locked_stream) {
   JsonWriter out(locked_stream);

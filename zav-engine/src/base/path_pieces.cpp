@@ -1,7 +1,5 @@
 #include "base/path_pieces.hpp"
 
-#include <algorithm>
-
 namespace zav {
 namespace {
 
@@ -47,24 +45,12 @@ bool paths_equal(std::string_view a, std::string_view b) {
   return path_pieces(a) == path_pieces(b);
 }
 
-bool path_within(std::string_view path, std::string_view dir) {
-  auto inner = path_pieces(path);
-  auto outer = path_pieces(dir);
-  return outer.size() <= inner.size() && std::equal(outer.begin(), outer.end(), inner.begin());
-}
-
 std::string join_path(std::string_view dir, std::string_view b) {
   if (!b.empty() && b.front() == '/') return std::string(b);
   std::string joined(dir);
   if (joined.empty() || joined.back() != '/') joined.push_back('/');
   joined.append(b);
   return joined;
-}
-
-bool path_components_less(std::string_view a, std::string_view b) {
-  auto pa = path_pieces(a);
-  auto pb = path_pieces(b);
-  return std::lexicographical_compare(pa.begin(), pa.end(), pb.begin(), pb.end());
 }
 
 }  // namespace zav

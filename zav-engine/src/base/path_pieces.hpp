@@ -17,15 +17,8 @@ std::string path_key(std::string_view path);
 
 bool paths_equal(std::string_view a, std::string_view b);
 
-// True when `dir`'s pieces are a leading part of `path`'s pieces.
-bool path_within(std::string_view path, std::string_view dir);
-
 // `b` itself when it begins with "/"; else `dir`, "/" unless `dir` ends in
 // one, then `b`.
 std::string join_path(std::string_view dir, std::string_view b);
-
-// Orders paths piece by piece, each piece by its unsigned bytes; a path whose
-// pieces lead the other's comes first.
-bool path_components_less(std::string_view a, std::string_view b);
 
 }  // namespace zav

@@ -60,16 +60,14 @@ class FrontmatterReceiver final : public YamlEventReceiver {
   bool on_event(const YamlEvent& event) override;
   void restart() override { *this = FrontmatterReceiver(yaml_size_); }
 
-  // Places a finished node into the innermost open collection, or as a root.
-  void insert_node(JsonValue value, std::uint64_t anchor_id);
-
-  // Stores `message` as the error, replacing any, and yields nothing to merge.
-  std::vector<JsonMap> record_merge_error(std::string message);
-
   const std::optional<std::string>& error() const { return error_; }
   std::vector<JsonValue>& document_roots() { return document_roots_; }
 
  private:
+  // Places a finished node into the innermost open collection, or as a root.
+  void insert_node(JsonValue value, std::uint64_t anchor_id);
+  // Stores `message` as the error, replacing any, and yields nothing to merge.
+  std::vector<JsonMap> record_merge_error(std::string message);
   void fail(std::string message);
   CollectionFrame& push_frame();
   void on_collection_end();

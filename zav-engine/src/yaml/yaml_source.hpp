@@ -123,7 +123,6 @@ class PatchedText {
 
   std::string_view original() const { return original_; }
   const std::string& text() const { return text_; }
-  std::size_t patches() const { return insertions_.size(); }
 
   // Inserts `piece` at an offset of the patched text.
   void insert(std::size_t offset, std::string_view piece);

@@ -29,8 +29,6 @@ class ReadPool {
   ReadPool(const ReadPool&) = delete;
   ReadPool& operator=(const ReadPool&) = delete;
 
-  std::size_t size() const { return threads_.size(); }
-
  private:
   ReadPool() = default;
   void work();

@@ -8,8 +8,4 @@ void KnownPaths::insert(std::string_view path) {
   keys_.insert(path_key(path));
 }
 
-bool KnownPaths::contains(std::string_view path) const {
-  return keys_.contains(path_key(path));
-}
-
 }  // namespace zav

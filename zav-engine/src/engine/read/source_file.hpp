@@ -42,7 +42,6 @@ struct TextHash {
 class KnownPaths {
  public:
   void insert(std::string_view path);
-  bool contains(std::string_view path) const;
   // For a path already in key form (see path_key), such as a resolved link target.
   bool contains_key(std::string_view key) const { return keys_.find(key) != keys_.end(); }
 

@@ -27,8 +27,6 @@ inline constexpr std::string_view NOT_UTF8 = "document must be valid UTF-8";
 // Concepts.
 inline constexpr std::string_view MISSING_FRONTMATTER =
     "concept must start with YAML frontmatter delimited by ---";
-inline constexpr std::string_view INVALID_FRONTMATTER_PREFIX = "invalid YAML frontmatter: ";
-inline constexpr std::string_view FRONTMATTER_NOT_MAPPING = "frontmatter must be a YAML mapping";
 inline constexpr std::string_view MISSING_TYPE = "frontmatter must contain a non-empty string type";
 
 // index.md and log.md.
