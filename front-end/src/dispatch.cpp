@@ -7,6 +7,7 @@
 #include <string>
 #include <variant>
 
+#include "base/os_error.hpp"
 #include "cli/cli.hpp"
 #include "facts/facts_command.hpp"
 #include "load/load_command.hpp"
@@ -15,8 +16,6 @@
 
 namespace zav {
 namespace {
-
-constexpr std::string_view OUT_OF_MEMORY = "out of memory";
 
 CommandResult run_command(const EngineCommand& command) {
   if (const auto* load = std::get_if<EngineLoad>(&command)) return run_load_command(load->load);

@@ -1,7 +1,6 @@
 #include "python_handoff.hpp"
 
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <array>
@@ -9,7 +8,9 @@
 #include <csignal>
 #include <vector>
 
+#include "base/files.hpp"
 #include "base/os_error.hpp"
+#include "base/path_pieces.hpp"
 #include "process.hpp"
 
 extern char** environ;
@@ -42,34 +43,13 @@ std::expected<std::string, CommandError> executable_path() {
   }
 }
 
-bool is_regular_file(const std::string& path) {
-  struct stat status {};
-  return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
-}
-
-// The directory that holds `path`: everything before its last "/"; "/" for a
-// path directly below the root.
-std::string_view parent_directory(std::string_view path) {
-  std::size_t slash = path.rfind('/');
-  if (slash == std::string_view::npos) return {};
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-std::string joined(std::string_view directory, std::string_view relative) {
-  std::string path(directory);
-  if (path.empty() || path.back() != '/') path += '/';
-  path += relative;
-  return path;
-}
-
 }  // namespace
 
 std::string find_python(std::string_view executable_path) {
   std::string_view directory = parent_directory(executable_path);
   while (!directory.empty()) {
     for (std::string_view candidate : PYTHON_CANDIDATES) {
-      std::string path = joined(directory, candidate);
+      std::string path = join_path(directory, candidate);
       if (is_regular_file(path)) return path;
     }
     if (directory == "/") break;

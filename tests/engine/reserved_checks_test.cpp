@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/records/diagnostics.hpp"
+#include "engine/records/bundle_path.hpp"
 #include "engine/reserved/reserved_checks.hpp"
 
 namespace zav {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "yaml/canonical_json.hpp"
+#include "yaml/frontmatter_receiver.hpp"
 #include "yaml/frontmatter_yaml.hpp"
 
 namespace zav {

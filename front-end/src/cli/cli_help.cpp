@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/path_pieces.hpp"
 #include "base/text.hpp"
 
 namespace zav {
@@ -52,15 +53,9 @@ void append_table(std::string& text, std::string_view heading, const std::vector
 }  // namespace
 
 std::string program_display_name(std::string_view program_path) {
-  // Trailing slashes and "." components do not name anything.
-  std::string_view last;
-  std::size_t start = 0;
-  while (start <= program_path.size()) {
-    std::size_t slash = std::min(program_path.find('/', start), program_path.size());
-    std::string_view component = program_path.substr(start, slash - start);
-    if (!component.empty() && component != ".") last = component;
-    start = slash + 1;
-  }
+  // Trailing slashes and "." pieces do not name anything.
+  std::vector<std::string_view> pieces = path_pieces(program_path);
+  std::string_view last = pieces.empty() ? std::string_view() : pieces.back();
   if (last.empty() || last == ".." || !is_valid_utf8(last)) {
     return std::string(FALLBACK_PROGRAM_NAME);
   }

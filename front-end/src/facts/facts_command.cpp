@@ -15,8 +15,6 @@
 namespace zav {
 namespace {
 
-constexpr std::string_view INPUT_NOT_UTF8 = "stream did not contain valid UTF-8";
-
 void write_heading(JsonWriter& out, const Heading& heading) {
   out.piece("[");
   out.unsigned_integer(heading.level);
@@ -35,7 +33,7 @@ void write_markdown_facts(JsonWriter& out, const MarkdownFacts& facts) {
 std::expected<std::vector<MarkdownFacts>, CommandError> facts_of_standard_input() {
   auto input = read_descriptor(STDIN_FILENO);
   if (!input) return std::unexpected(CommandError{os_error_text(input.error())});
-  if (!is_valid_utf8(*input)) return std::unexpected(CommandError{std::string(INPUT_NOT_UTF8)});
+  if (!is_valid_utf8(*input)) return std::unexpected(CommandError{std::string(STREAM_NOT_UTF8)});
   auto legacy = parse_legacy(*input);
   if (!legacy) return std::unexpected(CommandError{std::move(legacy.error())});
   std::vector<MarkdownFacts> facts;

@@ -53,4 +53,16 @@ std::string join_path(std::string_view dir, std::string_view b) {
   return joined;
 }
 
+std::string_view file_name(std::string_view path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string_view parent_directory(std::string_view path) {
+  std::size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos) return {};
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
 }  // namespace zav

@@ -21,4 +21,11 @@ bool paths_equal(std::string_view a, std::string_view b);
 // one, then `b`.
 std::string join_path(std::string_view dir, std::string_view b);
 
+// What follows the last "/" of `path`; the whole path when it has none.
+std::string_view file_name(std::string_view path);
+
+// The directory that holds `path`: everything before its last "/"; "/" when
+// that "/" is the first byte, and "" when the path has none.
+std::string_view parent_directory(std::string_view path);
+
 }  // namespace zav

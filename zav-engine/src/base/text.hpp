@@ -1,12 +1,26 @@
-// Small text helpers shared by the engine and the front end: UTF-8 checks and repair, and the
-// Unicode White_Space set used wherever the engine trims.
+// Small text helpers shared by the engine and the front end: UTF-8 checks and repair, the
+// Unicode White_Space set used wherever the engine trims, and the hash of texts.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace zav {
+
+// The UTF-8 encoding of U+FEFF, which may open a text.
+inline constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
+
+// Hashes std::string and std::string_view alike, so that a map or set keyed
+// by std::string is searched with a view, without a copy.
+struct TextHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view text) const {
+    return std::hash<std::string_view>{}(text);
+  }
+};
 
 bool is_valid_utf8(std::string_view bytes);
 

@@ -1,14 +1,14 @@
 // One bundle load: argument checks, discovery, the parallel read, the
 // per-file checks in discovery order, link resolution and the final sort.
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 
+#include "base/files.hpp"
 #include "base/os_error.hpp"
+#include "base/path_pieces.hpp"
 #include "base/text.hpp"
 #include "engine/concepts/concept_checks.hpp"
 #include "engine/discover/discovery.hpp"
@@ -38,31 +38,20 @@ std::expected<std::string, std::string> canonical_root(std::string_view root) {
   return canonical;
 }
 
-bool is_directory(const std::string& path) {
-  struct stat status {};
-  return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
-std::string_view file_name(std::string_view path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 // Every file is opened below the root, which is opened once for all of them.
 std::vector<SourceFile> read_all_files(ReadPool& pool, const std::string& root,
                                        const std::vector<std::string>& paths) {
   std::vector<SourceFile> files(paths.size());
-  int root_directory = ::open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  FileDescriptor root_directory(::open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   int error = errno;
   pool.run(paths.size(), [&](std::size_t i) {
-    if (root_directory >= 0) {
-      files[i] = read_source_file(root, root_directory, paths[i]);
+    if (root_directory.get() >= 0) {
+      files[i] = read_source_file(root, root_directory.get(), paths[i]);
     } else {
       files[i] = SourceFile{ReadFailure{os_error_text(error)}, paths[i],
                             bundle_relative_path(root, paths[i])};
     }
   });
-  if (root_directory >= 0) ::close(root_directory);
   return files;
 }
 

@@ -34,7 +34,7 @@ std::size_t CollectionLayout::column_of(std::size_t offset) {
   return line_break == std::string_view::npos ? offset : offset - line_break - 1;
 }
 
-std::optional<LayoutError> CollectionLayout::begin_node(NodeKind kind, std::size_t offset,
+std::optional<SourceError> CollectionLayout::begin_node(NodeKind kind, std::size_t offset,
                                                         std::size_t content) {
   std::size_t content_column = column_of(content);
   if (in_block_collection()) {
@@ -46,7 +46,7 @@ std::optional<LayoutError> CollectionLayout::begin_node(NodeKind kind, std::size
     std::size_t least =
         parent.column + (kind == NodeKind::BlockSequence && !parent.sequence ? 0 : 1);
     if (checked && kind != NodeKind::BlockMapping && column < least) {
-      return LayoutError{"wrongly indented node", offset};
+      return SourceError{"wrongly indented node", offset};
     }
   }
   // Keys of block mappings and flow pairs are measured once complete.
@@ -57,7 +57,7 @@ std::optional<LayoutError> CollectionLayout::begin_node(NodeKind kind, std::size
   if (kind == NodeKind::Scalar) return std::nullopt;
   bool bracketed = kind == NodeKind::FlowCollection;
   if (bracketed && ++flow_level_ > MAX_FLOW_NESTING) {
-    return LayoutError{"recursion limit exceeded", offset};
+    return SourceError{"recursion limit exceeded", offset};
   }
   bool flow = bracketed || kind == NodeKind::FlowPair;
   if (open_.capacity() == 0) open_.reserve(8);
@@ -65,14 +65,14 @@ std::optional<LayoutError> CollectionLayout::begin_node(NodeKind kind, std::size
   return std::nullopt;
 }
 
-std::optional<LayoutError> CollectionLayout::end_collection(std::size_t end) {
+std::optional<SourceError> CollectionLayout::end_collection(std::size_t end) {
   if (open_.empty()) return std::nullopt;
   if (open_.back().bracketed) --flow_level_;
   open_.pop_back();
   return complete_child(end);
 }
 
-std::optional<LayoutError> CollectionLayout::complete_child(std::size_t end) {
+std::optional<SourceError> CollectionLayout::complete_child(std::size_t end) {
   if (open_.empty() || open_.back().sequence) return std::nullopt;
   Open& mapping = open_.back();
   mapping.expects_value = !mapping.expects_value;
@@ -82,7 +82,7 @@ std::optional<LayoutError> CollectionLayout::complete_child(std::size_t end) {
 }
 
 // A key is implicit when it stands on one line and its ":" follows it there.
-std::optional<LayoutError> CollectionLayout::check_implicit_key(std::size_t start,
+std::optional<SourceError> CollectionLayout::check_implicit_key(std::size_t start,
                                                                 std::size_t end) const {
   std::size_t colon = std::min(end, text_.size());
   while (colon < text_.size() && (text_[colon] == ' ' || text_[colon] == '\t')) ++colon;
@@ -93,7 +93,7 @@ std::optional<LayoutError> CollectionLayout::check_implicit_key(std::size_t star
   std::size_t characters = 0;
   for (char c : key) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
   if (characters <= MAX_IMPLICIT_KEY_CHARACTERS) return std::nullopt;
-  return LayoutError{"implicit key is longer than 1024 characters", colon};
+  return SourceError{"implicit key is longer than 1024 characters", colon};
 }
 
 }  // namespace zav

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "yaml/yaml_source.hpp"
+
 namespace zav {
 
 // Flow collections nest at most this deep.
@@ -17,11 +19,6 @@ inline constexpr std::size_t MAX_FLOW_NESTING = 255;
 // in a flow sequence, with its properties and the white space before its
 // ":", is at most this many characters long.
 inline constexpr std::size_t MAX_IMPLICIT_KEY_CHARACTERS = 1024;
-
-struct LayoutError {
-  const char* description;
-  std::size_t offset;
-};
 
 // A flow pair is the single-pair mapping that "[a: b]" holds: a flow
 // collection without brackets of its own.
@@ -36,12 +33,12 @@ class CollectionLayout {
 
   // A node begins at `offset` (its first property, else its content) and
   // its content at `content`. A collection is opened too.
-  std::optional<LayoutError> begin_node(NodeKind kind, std::size_t offset, std::size_t content);
+  std::optional<SourceError> begin_node(NodeKind kind, std::size_t offset, std::size_t content);
   // The innermost collection ends at `end`; that completes a node of its
   // parent.
-  std::optional<LayoutError> end_collection(std::size_t end);
+  std::optional<SourceError> end_collection(std::size_t end);
   // A scalar or alias node is complete; its source ends at `end`.
-  std::optional<LayoutError> end_scalar(std::size_t end) { return complete_child(end); }
+  std::optional<SourceError> end_scalar(std::size_t end) { return complete_child(end); }
 
   bool in_block_collection() const { return !open_.empty() && !open_.back().flow; }
   bool in_flow_collection() const { return !open_.empty() && open_.back().flow; }
@@ -67,8 +64,8 @@ class CollectionLayout {
 
   std::size_t column_of(std::size_t offset);
   std::size_t next_line_break(std::size_t from) const;
-  std::optional<LayoutError> complete_child(std::size_t end);
-  std::optional<LayoutError> check_implicit_key(std::size_t start, std::size_t end) const;
+  std::optional<SourceError> complete_child(std::size_t end);
+  std::optional<SourceError> check_implicit_key(std::size_t start, std::size_t end) const;
 
   std::string_view text_;
   bool has_cr_;

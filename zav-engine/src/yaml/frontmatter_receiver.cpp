@@ -3,8 +3,6 @@
 #include <cstdint>
 #include <utility>
 
-#include "yaml/frontmatter_yaml.hpp"
-
 namespace zav {
 namespace {
 

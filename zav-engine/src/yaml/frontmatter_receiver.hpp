@@ -2,6 +2,7 @@
 // "<<" merges, duplicate keys, and the bounds on nesting and alias growth.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <expected>
 #include <optional>
@@ -16,6 +17,15 @@
 #include "yaml/yaml_events.hpp"
 
 namespace zav {
+
+// Bounds that keep hostile frontmatter from exhausting memory or the stack.
+// Anchors and alias copies may make at most MAX_FRONTMATTER_NODES nodes, and
+// copy at most ALIAS_TEXT_FACTOR times the YAML text's size plus
+// ALIAS_TEXT_ALLOWANCE bytes of text (scalars and keys).
+inline constexpr std::size_t MAX_FRONTMATTER_NODES = 1'000'000;
+inline constexpr std::size_t MAX_FRONTMATTER_DEPTH = 1'000;
+inline constexpr std::size_t ALIAS_TEXT_FACTOR = 64;
+inline constexpr std::size_t ALIAS_TEXT_ALLOWANCE = std::size_t{1} << 20;
 
 // The copy of a finished anchored node, with its size for the bounds.
 struct AnchoredValue {

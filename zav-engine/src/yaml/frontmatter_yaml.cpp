@@ -3,6 +3,7 @@
 #include <new>
 #include <utility>
 
+#include "base/os_error.hpp"
 #include "yaml/frontmatter_receiver.hpp"
 #include "yaml/yaml_events.hpp"
 
@@ -35,7 +36,7 @@ std::expected<JsonMap, std::string> parse_frontmatter(std::string_view yaml) {
   try {
     return read_frontmatter(yaml);
   } catch (const std::bad_alloc&) {
-    return std::unexpected(prefixed("out of memory"));
+    return std::unexpected(prefixed(OUT_OF_MEMORY));
   }
 }
 

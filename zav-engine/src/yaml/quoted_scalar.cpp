@@ -3,16 +3,10 @@
 #include <cstdint>
 
 #include "base/text.hpp"
+#include "yaml/yaml_source.hpp"
 
 namespace zav {
 namespace {
-
-bool is_blank(char c) {
-  return c == ' ' || c == '\t';
-}
-bool is_break(char c) {
-  return c == '\n' || c == '\r';
-}
 
 // The offset after the line break at `pos` (LF, CR LF or a lone CR).
 std::size_t after_break(std::string_view text, std::size_t pos) {

@@ -8,6 +8,7 @@
 #include <set>
 #include <variant>
 
+#include "base/text.hpp"
 #include "yaml/block_scalar.hpp"
 #include "yaml/collection_layout.hpp"
 #include "yaml/quoted_scalar.hpp"
@@ -124,7 +125,7 @@ ScalarStyle scalar_style(fy_token* token) {
 // The parser lets a byte-order mark into the name of an anchor or alias,
 // where YAML allows none (it is not a character of content).
 bool holds_byte_order_mark(std::string_view name) {
-  return name.find("\xEF\xBB\xBF") != std::string_view::npos;
+  return name.find(BYTE_ORDER_MARK) != std::string_view::npos;
 }
 
 // Plain scalars on one line are their source; the parser's own text is
@@ -279,7 +280,7 @@ class EventPass {
 
   using Problem = std::optional<PassOutcome>;
 
-  static Problem layout_problem(std::optional<LayoutError> error) {
+  static Problem layout_problem(std::optional<SourceError> error) {
     if (!error) return std::nullopt;
     return SyntaxError{error->description, error->offset};
   }

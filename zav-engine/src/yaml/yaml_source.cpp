@@ -20,13 +20,6 @@ bool ends_line(std::string_view text, std::size_t pos) {
   return text[pos] == '\r' && (pos + 1 >= text.size() || text[pos + 1] != '\n');
 }
 
-bool is_blank(char c) {
-  return c == ' ' || c == '\t';
-}
-bool is_break(char c) {
-  return c == '\n' || c == '\r';
-}
-
 std::optional<std::uint32_t> hex_value(std::string_view digits) {
   std::uint32_t value = 0;
   for (char c : digits) {

@@ -10,6 +10,14 @@
 
 namespace zav {
 
+// YAML's white space within a line, and its line break characters.
+inline bool is_blank(char c) {
+  return c == ' ' || c == '\t';
+}
+inline bool is_break(char c) {
+  return c == '\n' || c == '\r';
+}
+
 // " at byte <characters before offset> line <from 1> column <from 1>"; LF,
 // CR LF and a lone CR each end a line, and the end of a text whose last line
 // has no line break counts as the start of one more line.
@@ -78,6 +86,8 @@ std::size_t find_value_indicator(std::string_view text, std::size_t from);
 // space, line breaks and comments only.
 std::optional<std::size_t> find_empty_entry(std::string_view text, std::size_t from);
 
+// A syntax error that a check of the source finds: its description and the
+// offset that it points at.
 struct SourceError {
   const char* description;
   std::size_t offset;

@@ -6,11 +6,13 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 
+#include "base/files.hpp"
 #include "base/os_error.hpp"
 #include "base/path_pieces.hpp"
 #include "base/text.hpp"
-#include "engine/discover/discovery.hpp"
+#include "engine/records/bundle_path.hpp"
 
 namespace zav {
 namespace {
@@ -37,18 +39,8 @@ EntryKind kind_of_mode(mode_t mode) {
   return EntryKind::other;  // symbolic links, FIFOs, sockets, devices
 }
 
-class DirectoryHandle {
- public:
-  explicit DirectoryHandle(DIR* dir) : dir_(dir) {}
-  ~DirectoryHandle() {
-    if (dir_ != nullptr) ::closedir(dir_);
-  }
-  DirectoryHandle(const DirectoryHandle&) = delete;
-  DirectoryHandle& operator=(const DirectoryHandle&) = delete;
-  DIR* get() const { return dir_; }
-
- private:
-  DIR* dir_;
+struct CloseDirectory {
+  void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
 // The subdirectories and Markdown candidates of one directory, in listing
@@ -56,14 +48,11 @@ class DirectoryHandle {
 // descriptor stays open while the walk goes deeper.
 std::expected<std::vector<Entry>, std::string> list_directory(const std::string& path) {
   // O_NOFOLLOW: a directory that was swapped for a link is not entered.
-  int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return std::unexpected(io_error(path, errno));
-  DirectoryHandle dir(::fdopendir(fd));
-  if (dir.get() == nullptr) {
-    int error_number = errno;
-    ::close(fd);
-    return std::unexpected(io_error(path, error_number));
-  }
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (fd.get() < 0) return std::unexpected(io_error(path, errno));
+  std::unique_ptr<DIR, CloseDirectory> dir(::fdopendir(fd.get()));
+  if (dir == nullptr) return std::unexpected(io_error(path, errno));
+  fd.release();  // closed with the directory stream
   std::vector<Entry> entries;
   for (;;) {
     errno = 0;
@@ -94,7 +83,10 @@ std::expected<std::vector<Entry>, std::string> list_directory(const std::string&
         break;
     }
     if (kind == EntryKind::other) continue;
-    if (kind == EntryKind::regular_file && !is_markdown_name(name)) continue;
+    // A candidate's name is UTF-8 and ends in ".md" in any letter case.
+    if (kind == EntryKind::regular_file && !(has_markdown_extension(name) && is_valid_utf8(name))) {
+      continue;
+    }
     entries.push_back({std::string(name), kind});
   }
   return entries;
@@ -109,12 +101,6 @@ std::string join_relative(std::string_view dir, std::string_view name) {
 }
 
 }  // namespace
-
-bool is_markdown_name(std::string_view name) {
-  if (name.size() < 3 || !is_valid_utf8(name)) return false;
-  std::string_view end = name.substr(name.size() - 3);
-  return end[0] == '.' && (end[1] == 'm' || end[1] == 'M') && (end[2] == 'd' || end[2] == 'D');
-}
 
 std::expected<WalkResult, std::string> walk_markdown_candidates(const std::string& root) {
   WalkResult result;

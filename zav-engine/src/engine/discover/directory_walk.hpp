@@ -6,9 +6,14 @@
 #include <cstddef>
 #include <expected>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zav {
+
+// Directories below the root with these names are not entered.
+inline constexpr std::string_view PRUNED_DIRECTORY_NAMES[] = {
+    ".git", ".venv", ".ty_cache", ".mypy_cache", ".ruff_cache", "node_modules", ".pytest_cache"};
 
 struct WalkedDirectory {
   std::string relative_path;  // "" for the root; pieces joined by "/", as raw bytes
@@ -24,10 +29,6 @@ struct WalkResult {
   std::vector<WalkedDirectory> directories;  // the root first; parents before children
   std::vector<WalkedFile> files;
 };
-
-// A regular file is a candidate when its name is UTF-8 and ends in ".md" in
-// any ASCII letter case.
-bool is_markdown_name(std::string_view name);
 
 // Walks the tree below `root` (a canonical absolute path) depth first. Fails
 // with "IO error for operation on <path>: <os error>" when a directory cannot

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "base/os_error.hpp"
 #include "base/path_pieces.hpp"
 #include "engine/discover/directory_walk.hpp"
 #include "engine/discover/ignore_file.hpp"
@@ -75,7 +76,7 @@ std::expected<std::vector<std::string>, std::string> discover_markdown_files(
     for (std::string& file : files) file = join_path(root, file);
     return files;
   } catch (const std::bad_alloc&) {
-    return std::unexpected(std::string("out of memory"));
+    return std::unexpected(std::string(OUT_OF_MEMORY));
   }
 }
 

@@ -8,9 +8,6 @@
 
 namespace zav {
 
-inline constexpr std::string_view PRUNED_DIRECTORY_NAMES[] = {
-    ".git", ".venv", ".ty_cache", ".mypy_cache", ".ruff_cache", "node_modules", ".pytest_cache"};
-
 // `root` is the canonical root (absolute, no "." or "..", no trailing "/"
 // unless it is "/"). Returns the kept files' absolute paths sorted piece by
 // piece, or the one message that ends the load.

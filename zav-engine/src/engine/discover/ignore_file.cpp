@@ -6,33 +6,12 @@
 #include <cerrno>
 #include <optional>
 
+#include "base/files.hpp"
 #include "base/os_error.hpp"
 #include "base/text.hpp"
 
 namespace zav {
 namespace {
-
-constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
-constexpr std::string_view NOT_UTF8 = "stream did not contain valid UTF-8";
-
-bool is_regular_file(const std::string& path) {
-  struct stat status {};
-  return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
-}
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // Turns lines into rules and gathers the errors, each behind the file's path
 // and the line number.
@@ -81,7 +60,7 @@ class LineCollector {
 // which ends the reading.
 bool take_line(LineCollector& lines, std::string_view line, bool ended_by_line_feed) {
   if (!is_valid_utf8(line)) {
-    lines.fail_next_line(NOT_UTF8);
+    lines.fail_next_line(STREAM_NOT_UTF8);
     return false;
   }
   if (ended_by_line_feed && !line.empty() && line.back() == '\r') line.remove_suffix(1);

@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/os_error.hpp"
+#include "base/path_pieces.hpp"
 #include "base/text.hpp"
 
 namespace zav {
@@ -47,13 +49,6 @@ struct Best {
     if (!directory_only) files = std::max(files, rank);
   }
   Rank get(bool is_directory) const { return is_directory ? any : files; }
-};
-
-struct TextHash {
-  using is_transparent = void;
-  std::size_t operator()(std::string_view text) const {
-    return std::hash<std::string_view>{}(text);
-  }
 };
 
 using LiteralMap = std::unordered_map<std::string, Best, TextHash, std::equal_to<>>;
@@ -211,11 +206,6 @@ void for_each_tail(std::string_view path, Visit visit) {
   }
 }
 
-std::string_view last_piece(std::string_view path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 bool is_kind(const GlobToken& token, GlobTokenKind kind) {
   return token.kind == kind;
 }
@@ -306,7 +296,7 @@ struct RuleMatcher::Impl {
         best = std::max(best, find_rank(tail_literals, tail, is_directory));
       });
     }
-    std::string_view name = last_piece(path);
+    std::string_view name = file_name(path);
     best = std::max(best, name_prefixes.find(name, Affix::prefix, is_directory));
     best = std::max(best, name_suffixes.find(name, Affix::suffix, is_directory));
     best = std::max(best, name_infixes.find(name, Affix::infix, is_directory));
@@ -349,7 +339,7 @@ std::expected<RuleMatcher, std::string> RuleMatcher::build(std::span<const Match
     }
     return RuleMatcher(std::move(impl));
   } catch (const std::bad_alloc&) {
-    return std::unexpected(std::string("out of memory"));
+    return std::unexpected(std::string(OUT_OF_MEMORY));
   }
 }
 

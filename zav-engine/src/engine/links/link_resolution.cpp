@@ -1,12 +1,12 @@
 #include "engine/links/link_resolution.hpp"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "base/path_pieces.hpp"
 #include "base/text.hpp"
 #include "engine/records/bundle_path.hpp"
 #include "engine/records/catalogue.hpp"
-#include "engine/reserved/reserved_checks.hpp"
 
 namespace zav {
 namespace {
@@ -42,24 +42,16 @@ void percent_decode(std::string_view text, std::string& bytes) {
   }
 }
 
-bool is_markdown_target(std::string_view path_part) {
-  if (path_part.size() < 3) return false;
-  std::string_view tail = path_part.substr(path_part.size() - 3);
-  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return tail[0] == '.' && lower(tail[1]) == 'm' && lower(tail[2]) == 'd';
-}
-
 bool has_scheme(std::string_view path_part) {
   std::string_view head = path_part.substr(0, path_part.find('/'));
   return head.find(':') != std::string_view::npos;
 }
 
-// The directory holding `path`: its pieces less the last.
-std::string parent_directory(std::string_view path) {
-  auto pieces = path_pieces(path);
-  std::string parent;
-  for (std::size_t i = 0; i + 1 < pieces.size(); ++i) parent.append("/").append(pieces[i]);
-  return parent.empty() ? std::string("/") : parent;
+// The key of the directory that holds the file at `path`: its pieces less the last.
+std::string directory_key(std::string_view path) {
+  std::string key = path_key(path);
+  key.resize(std::max<std::size_t>(key.rfind('/'), 1));
+  return key;
 }
 
 // `relative` taken piece by piece onto the directory key `base`, into
@@ -90,11 +82,6 @@ bool key_within(std::string_view target, std::string_view root_key) {
          (target.size() == root_key.size() || target[root_key.size()] == '/');
 }
 
-std::string_view last_piece(std::string_view path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 // Resolves destinations one after another into the same texts, so that a
 // link costs no allocation once they have grown.
 class TargetResolver {
@@ -106,7 +93,7 @@ class TargetResolver {
   std::optional<std::string_view> resolve(std::string_view source_directory,
                                           std::string_view destination) {
     std::string_view path_part = destination.substr(0, destination.find_first_of("?#"));
-    if (path_part.empty() || !is_markdown_target(path_part)) return std::nullopt;
+    if (path_part.empty() || !has_markdown_extension(path_part)) return std::nullopt;
     if (path_part.starts_with("//") || has_scheme(path_part)) return std::nullopt;
     // Without a "%" the text is already its own decoding, and valid UTF-8.
     std::string_view decoded = path_part;
@@ -133,7 +120,7 @@ std::optional<std::string> resolve_link_target(std::string_view root, std::strin
   std::string root_key = path_key(root);
   TargetResolver resolver(root_key);
   std::optional<std::string_view> target =
-      resolver.resolve(parent_directory(source_path), destination);
+      resolver.resolve(directory_key(source_path), destination);
   if (!target) return std::nullopt;
   return std::string(*target);
 }
@@ -151,14 +138,14 @@ void resolve_local_links(std::string_view root, const std::vector<Concept>& conc
   for (std::size_t i = 0; i < link_sources.size(); ++i) {
     LinkSource& source = link_sources[i];
     const std::string& source_id = concepts[i].concept_id;
-    std::string source_directory = parent_directory(source.absolute_path);
+    std::string source_directory = directory_key(source.absolute_path);
     for (std::string& destination : source.facts.links) {
       std::optional<std::string_view> target = resolver.resolve(source_directory, destination);
       if (!target) continue;
       Link& link = links.emplace_back();
       link.source_id = source_id;
       link.exists = known_paths.contains_key(*target);
-      if (link.exists && !is_reserved_file_name(last_piece(*target))) {
+      if (link.exists && !is_reserved_file_name(file_name(*target))) {
         if (auto found = index.find(*target); found != index.end()) link.target_id = found->second;
       }
       link.origin = "body";

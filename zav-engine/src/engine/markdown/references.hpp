@@ -8,6 +8,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "base/text.hpp"
+
 namespace zav::markdown {
 
 class ReferenceMap {
@@ -18,11 +20,7 @@ class ReferenceMap {
   bool empty() const { return destinations_.empty(); }
 
  private:
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-  };
-  std::unordered_map<std::string, std::string, Hash, std::equal_to<>> destinations_;
+  std::unordered_map<std::string, std::string, TextHash, std::equal_to<>> destinations_;
 };
 
 // Reads the definitions at the start of a paragraph's content (its lines joined by "\n", each

@@ -18,7 +18,7 @@ std::expected<std::unique_ptr<ReadPool>, std::string> ReadPool::start(std::size_
     return std::unexpected(os_error_text(error.code().value()));
   } catch (const std::bad_alloc&) {
     pool->stop();
-    return std::unexpected(std::string("out of memory"));
+    return std::unexpected(std::string(OUT_OF_MEMORY));
   }
   return pool;
 }

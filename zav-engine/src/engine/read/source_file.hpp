@@ -7,6 +7,7 @@
 #include <unordered_set>
 #include <variant>
 
+#include "base/text.hpp"
 #include "zav/records.hpp"
 
 namespace zav {
@@ -28,14 +29,6 @@ struct SourceFile {
 struct LinkSource {
   std::string absolute_path;
   MarkdownFacts facts;
-};
-
-// Hashes std::string and std::string_view alike, so look-ups need no copy.
-struct TextHash {
-  using is_transparent = void;
-  std::size_t operator()(std::string_view text) const {
-    return std::hash<std::string_view>{}(text);
-  }
 };
 
 // Every discovered Markdown file, compared piece by piece.

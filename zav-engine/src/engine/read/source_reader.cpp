@@ -22,11 +22,6 @@ namespace {
 // O_NONBLOCK: opening a FIFO must not wait for a writer.
 constexpr int OPEN_FLAGS = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW;
 
-struct FileCloser {
-  int fd;
-  ~FileCloser() { ::close(fd); }
-};
-
 // Why a file that is not a regular file is not read: a directory gives what
 // read(2) would say; a FIFO or a device gives read(2)'s answer for an object
 // unsuitable for reading.
@@ -53,9 +48,9 @@ int open_below_root(int root, const std::string& relative) {
 // FIFO or a device is never read from, so none can block the read or feed it
 // without end.
 std::variant<std::string, ReadFailure> read_file(int root, const std::string& relative) {
-  int fd = open_below_root(root, relative);
+  FileDescriptor file(open_below_root(root, relative));
+  int fd = file.get();
   if (fd < 0) return ReadFailure{os_error_text(errno)};
-  FileCloser closer{fd};
   struct stat status {};
   if (::fstat(fd, &status) != 0) return ReadFailure{os_error_text(errno)};
   if (!S_ISREG(status.st_mode)) return not_a_regular_file(status.st_mode);
@@ -64,9 +59,9 @@ std::variant<std::string, ReadFailure> read_file(int root, const std::string& re
     if (!bytes) return ReadFailure{os_error_text(bytes.error())};
     return std::move(*bytes);
   } catch (const std::bad_alloc&) {
-    return ReadFailure{std::string(catalogue::OUT_OF_MEMORY)};
+    return ReadFailure{std::string(OUT_OF_MEMORY)};
   } catch (const std::length_error&) {
-    return ReadFailure{std::string(catalogue::OUT_OF_MEMORY)};
+    return ReadFailure{std::string(OUT_OF_MEMORY)};
   }
 }
 

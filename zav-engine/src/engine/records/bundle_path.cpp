@@ -7,6 +7,16 @@
 
 namespace zav {
 
+bool has_markdown_extension(std::string_view name) {
+  if (name.size() < 3) return false;
+  std::string_view end = name.substr(name.size() - 3);
+  return end[0] == '.' && (end[1] == 'm' || end[1] == 'M') && (end[2] == 'd' || end[2] == 'D');
+}
+
+bool is_reserved_file_name(std::string_view name) {
+  return std::ranges::find(RESERVED_FILE_NAMES, name) != std::end(RESERVED_FILE_NAMES);
+}
+
 std::string bundle_relative_path(std::string_view root, std::string_view path) {
   std::size_t skip = path_pieces(root).size();
   std::string relative;

@@ -1,5 +1,10 @@
-// Every diagnostic code, severity and fixed message of a bundle load, in one
-// place. Messages marked "prefix" are followed by a value from the input.
+// Every diagnostic code and severity, and every fixed message that the checks
+// of a load write into a diagnostic or that the load fails with, in one place.
+// A message whose name ends in PREFIX is followed by a value from the input.
+// Texts made below the checks are named where they are made: a failed read's
+// system error text or "out of memory" (base/os_error.hpp), a frontmatter
+// block's errors (yaml/frontmatter_yaml.hpp and the parser behind it) and what
+// discovery's walk, ignore file and globs report (engine/discover/).
 #pragma once
 
 #include <string_view>
@@ -21,7 +26,6 @@ inline constexpr std::string_view ZAV009 = "ZAV009";
 inline constexpr std::string_view ZAV101 = "ZAV101";
 
 // Reading files.
-inline constexpr std::string_view OUT_OF_MEMORY = "out of memory";
 inline constexpr std::string_view NOT_UTF8 = "document must be valid UTF-8";
 
 // Concepts.

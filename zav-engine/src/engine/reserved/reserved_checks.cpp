@@ -4,6 +4,7 @@
 
 #include "base/path_pieces.hpp"
 #include "base/text.hpp"
+#include "engine/records/bundle_path.hpp"
 #include "engine/records/catalogue.hpp"
 #include "engine/reserved/log_dates.hpp"
 #include "engine/split/frontmatter_split.hpp"
@@ -12,8 +13,6 @@
 
 namespace zav {
 namespace {
-
-constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
 
 // What the frontmatter block of a reserved file came to.
 struct BlockOutcome {
@@ -36,11 +35,6 @@ bool has_titled_heading(const MarkdownFacts& facts, std::uint8_t level) {
   return std::ranges::any_of(facts.headings, [&](const Heading& heading) {
     return heading.level == level && !trim_white_space(heading.text).empty();
   });
-}
-
-std::string parent_directory(std::string_view path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
 }
 
 void check_index(const SourceFile& file, std::string_view root, const BlockOutcome& block,
@@ -91,10 +85,6 @@ void check_log(const SourceFile& file, const BlockOutcome& block, const Markdown
 
 }  // namespace
 
-bool is_reserved_file_name(std::string_view name) {
-  return std::ranges::find(RESERVED_FILE_NAMES, name) != std::end(RESERVED_FILE_NAMES);
-}
-
 bool has_non_version_key(const JsonMap& map) {
   return std::ranges::any_of(map, [](const auto& entry) { return entry.first != "zav_version"; });
 }
@@ -105,7 +95,7 @@ void check_reserved_file(const SourceFile& file, std::string_view root,
   const std::string& content = std::get<std::string>(file.content);
   std::string_view text = content;
   if (text.starts_with(BYTE_ORDER_MARK)) text.remove_prefix(BYTE_ORDER_MARK.size());
-  std::string filename(file.absolute_path.substr(file.absolute_path.rfind('/') + 1));
+  std::string filename(file_name(file.absolute_path));
   bool is_index = filename == RESERVED_FILE_NAMES[0];
 
   BlockOutcome block = read_block(text);

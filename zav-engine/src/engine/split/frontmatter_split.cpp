@@ -1,9 +1,9 @@
 #include "engine/split/frontmatter_split.hpp"
 
+#include "base/text.hpp"
+
 namespace zav {
 namespace {
-
-constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
 
 // The line of `text` that starts at `start`: up to and including its line
 // feed, or to the end of the text.
