@@ -52,8 +52,7 @@ TEST(ConceptChecks, FieldsFromFrontmatter) {
     EXPECT_EQ(record.concept_id, "notes/rev.2/x");
     EXPECT_EQ(record.logical_key, "notes/rev.2/x");
     EXPECT_EQ(record.path, "notes/rev.2/x.MD");
-    ASSERT_EQ(out.sources.size(), 1u);
-    EXPECT_EQ(out.sources[0].absolute_path, "/r/notes/rev.2/x.MD");
+    EXPECT_TRUE(out.sources.empty()) << "a concept without links has no link source";
     if (c.missing_type) {
       ASSERT_EQ(out.diagnostics.size(), 1u) << c.content;
       EXPECT_EQ(out.diagnostics[0].code, "ZAV002");
@@ -70,7 +69,10 @@ TEST(ConceptChecks, DigestsAndJsonOfOneConcept) {
   const Concept& record = out.concepts[0];
   EXPECT_EQ(record.frontmatter_json, R"({"type":"note"})");
   EXPECT_EQ(record.body, "Hello\n[x](b.md)\n");
-  EXPECT_EQ(out.sources[0].facts.links, std::vector<std::string>{"b.md"});
+  ASSERT_EQ(out.sources.size(), 1u);
+  EXPECT_EQ(out.sources[0].concept_index, 0u);
+  EXPECT_EQ(out.sources[0].absolute_path, "/r/a.md");
+  EXPECT_EQ(out.sources[0].links, std::vector<std::string>{"b.md"});
   Checked hello = check("a.md", "---\ntype: note\n---\nHello\n");
   EXPECT_EQ(hello.concepts[0].parsed_digest,
             "zav-parsed-v1-jcs-sha256:"
@@ -94,7 +96,8 @@ TEST(ConceptChecks, LineEndsAndByteOrderMarkReachOnlyTheSourceDigest) {
     EXPECT_EQ(out.concepts[0].frontmatter_json, base.frontmatter_json);
     EXPECT_EQ(out.concepts[0].parsed_digest, base.parsed_digest);
     EXPECT_NE(out.concepts[0].source_digest, base.source_digest);
-    EXPECT_EQ(out.sources[0].facts.links, std::vector<std::string>{"lf.md"});
+    ASSERT_EQ(out.sources.size(), 1u);
+    EXPECT_EQ(out.sources[0].links, std::vector<std::string>{"lf.md"});
   }
 }
 

@@ -44,6 +44,21 @@ TEST(PrefixedDigest, ParsedDigestCoversFrontmatterAndBody) {
   EXPECT_EQ(parsed_text({}, ""), R"([{},""])");
 }
 
+TEST(PrefixedDigest, ParsedDigestStreamsThePairsText) {
+  // Bodies with escapes, and longer than the stream's buffer, hash as their whole text does.
+  auto map = parse_frontmatter("type: note\ntags: [a, \"b\\tc\"]");
+  ASSERT_TRUE(map);
+  std::string json;
+  write_canonical_json(*map, json);
+  for (const std::string& body :
+       {std::string(), std::string("Hello\n"),
+        std::string("q\"b\\\x01\x1f\x7f") + std::string(9000, 'x') + "\r\n"}) {
+    EXPECT_EQ(parsed_digest(json, body),
+              prefixed_digest(PARSED_DIGEST_PREFIX, parsed_text(*map, body)))
+        << body.size();
+  }
+}
+
 TEST(PrefixedDigest, KeyOrderAndLineEndsOfTheSourceDoNotMatter) {
   auto lf = parse_frontmatter("b: 1\na: |\n  x\n  y");
   auto crlf = parse_frontmatter("a: |\r\n  x\r\n  y\r\nb: 1");

@@ -70,10 +70,10 @@ Concept concept_at(std::string path, std::string id) {
 TEST(ResolveLocalLinks, RecordsTargetsExistenceAndWarnings) {
   std::vector<Concept> concepts = {concept_at("a.md", "a"), concept_at("sub/b.md", "sub/b")};
   std::vector<LinkSource> sources = {
-      {"/r/a.md",
-       {{"sub/b.md", "a.md", "index.md", "gone.md#x", "https://x.org", "broken.md", "gone.md#x"},
-        {}}},
-      {"/r/sub/b.md", {{"../a.md", "log.md"}, {}}},
+      {0,
+       "/r/a.md",
+       {"sub/b.md", "a.md", "index.md", "gone.md#x", "https://x.org", "broken.md", "gone.md#x"}},
+      {1, "/r/sub/b.md", {"../a.md", "log.md"}},
   };
   KnownPaths known;
   for (auto* path : {"/r/a.md", "/r/sub/b.md", "/r/index.md", "/r/broken.md", "/r/sub/log.md"}) {
@@ -115,7 +115,7 @@ TEST(ResolveLocalLinks, RecordsTargetsExistenceAndWarnings) {
 TEST(ResolveLocalLinks, BackslashNamedConceptIsNoTarget) {
   // The file a\b.md has the bundle path a/b.md, so its index key is /r/a/b.md.
   std::vector<Concept> concepts = {concept_at("a/b.md", "a/b"), concept_at("c.md", "c")};
-  std::vector<LinkSource> sources = {{"/r/a\\b.md", {}}, {"/r/c.md", {{"a%5Cb.md"}, {}}}};
+  std::vector<LinkSource> sources = {{1, "/r/c.md", {"a%5Cb.md"}}};
   KnownPaths known;
   known.insert("/r/a\\b.md");
   known.insert("/r/c.md");

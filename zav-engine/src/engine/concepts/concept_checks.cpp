@@ -1,29 +1,16 @@
 #include "engine/concepts/concept_checks.hpp"
 
-#include "base/json_escape.hpp"
 #include "base/text.hpp"
 #include "engine/digest/digest.hpp"
+#include "engine/markdown/markdown_facts.hpp"
 #include "engine/records/bundle_path.hpp"
 #include "engine/records/catalogue.hpp"
 #include "engine/split/frontmatter_split.hpp"
 #include "yaml/canonical_json.hpp"
 #include "yaml/frontmatter_yaml.hpp"
-#include "zav/engine.hpp"
 
 namespace zav {
 namespace {
-
-// The digest of the canonical JSON of the pair [frontmatter, body], given the
-// map's own canonical text; the body's escaped text is never built whole.
-std::string parsed_digest(std::string_view frontmatter_json, std::string_view body) {
-  DigestStream digest;
-  digest.append("[");
-  digest.append(frontmatter_json);
-  digest.append(",\"");
-  write_escaped_json_text(body, [&](std::string_view piece) { digest.append(piece); });
-  digest.append("\"]");
-  return digest.finish(PARSED_DIGEST_PREFIX);
-}
 
 Concept make_concept(const SourceFile& file, std::string_view content, const JsonMap& map,
                      std::string_view body) {
@@ -96,7 +83,11 @@ void check_concept_file(SourceFile& file, std::vector<Concept>& concepts,
     diagnostics.push_back(
         Diagnostic::error(catalogue::ZAV002, file.relative_path, catalogue::MISSING_TYPE));
   }
-  link_sources.push_back(LinkSource{file.absolute_path, markdown_facts(record.body)});
+  MarkdownFacts facts = markdown_facts(record.body);
+  if (!facts.links.empty()) {
+    link_sources.push_back(
+        LinkSource{concepts.size(), std::move(file.absolute_path), std::move(facts.links)});
+  }
   concepts.push_back(std::move(record));
 }
 

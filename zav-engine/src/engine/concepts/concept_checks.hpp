@@ -1,4 +1,5 @@
-// Turning one concept file into a Concept and its LinkSource, or a diagnostic.
+// Turning one concept file into a Concept, with a LinkSource when it has links,
+// or into a diagnostic.
 #pragma once
 
 #include <optional>
@@ -6,14 +7,15 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/read/source_file.hpp"
+#include "engine/links/link_resolution.hpp"
+#include "engine/read/source_reader.hpp"
 #include "yaml/json_value.hpp"
 #include "zav/records.hpp"
 
 namespace zav {
 
 // `file` holds text (reads that failed never get here); the concept's body
-// is taken out of it.
+// and its path are taken out of it.
 void check_concept_file(SourceFile& file, std::vector<Concept>& concepts,
                         std::vector<LinkSource>& link_sources,
                         std::vector<Diagnostic>& diagnostics);

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "base/json_escape.hpp"
+
 namespace zav {
 namespace {
 
@@ -66,6 +68,16 @@ std::string prefixed_digest(std::string_view prefix, std::string_view bytes) {
   EVP_MD_CTX* context = started(digest_context());
   check(EVP_DigestUpdate(context, bytes.data(), bytes.size()) == 1);
   return finished_digest(context, prefix);
+}
+
+std::string parsed_digest(std::string_view frontmatter_json, std::string_view body) {
+  DigestStream digest;
+  digest.append("[");
+  digest.append(frontmatter_json);
+  digest.append(",\"");
+  write_escaped_json_text(body, [&](std::string_view piece) { digest.append(piece); });
+  digest.append("\"]");
+  return digest.finish(PARSED_DIGEST_PREFIX);
 }
 
 // A thread has one stream open at a time.

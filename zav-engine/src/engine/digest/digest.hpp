@@ -12,6 +12,11 @@ inline constexpr std::string_view PARSED_DIGEST_PREFIX = "zav-parsed-v1-jcs-sha2
 
 std::string prefixed_digest(std::string_view prefix, std::string_view bytes);
 
+// The digest with PARSED_DIGEST_PREFIX of the canonical JSON of the pair
+// [frontmatter, body], given the frontmatter map's canonical JSON text; the
+// body's escaped text is never built whole.
+std::string parsed_digest(std::string_view frontmatter_json, std::string_view body);
+
 // The digest of a text handed over piece by piece, so that a text made of many
 // small pieces (a body with its escapes) is never built whole. A thread has one
 // stream open at a time.

@@ -115,6 +115,10 @@ class TargetResolver {
 
 }  // namespace
 
+void KnownPaths::insert(std::string_view path) {
+  keys_.insert(path_key(path));
+}
+
 std::optional<std::string> resolve_link_target(std::string_view root, std::string_view source_path,
                                                std::string_view destination) {
   std::string root_key = path_key(root);
@@ -133,26 +137,25 @@ void resolve_local_links(std::string_view root, const std::vector<Concept>& conc
   std::string root_key = path_key(root);
   TargetResolver resolver(root_key);
   std::size_t destinations = 0;
-  for (const LinkSource& source : link_sources) destinations += source.facts.links.size();
+  for (const LinkSource& source : link_sources) destinations += source.links.size();
   links.reserve(links.size() + destinations);
-  for (std::size_t i = 0; i < link_sources.size(); ++i) {
-    LinkSource& source = link_sources[i];
-    const std::string& source_id = concepts[i].concept_id;
+  for (LinkSource& source : link_sources) {
+    const Concept& linking = concepts[source.concept_index];
     std::string source_directory = directory_key(source.absolute_path);
-    for (std::string& destination : source.facts.links) {
+    for (std::string& destination : source.links) {
       std::optional<std::string_view> target = resolver.resolve(source_directory, destination);
       if (!target) continue;
       Link& link = links.emplace_back();
-      link.source_id = source_id;
+      link.source_id = linking.concept_id;
       link.exists = known_paths.contains_key(*target);
       if (link.exists && !is_reserved_file_name(file_name(*target))) {
         if (auto found = index.find(*target); found != index.end()) link.target_id = found->second;
       }
       link.origin = "body";
       if (!link.exists) {
-        diagnostics.push_back(Diagnostic::new_(
-            catalogue::ZAV101, catalogue::WARNING, concepts[i].path,
-            std::string(catalogue::UNRESOLVED_LINK_PREFIX).append(destination)));
+        diagnostics.push_back(
+            Diagnostic::new_(catalogue::ZAV101, catalogue::WARNING, linking.path,
+                             std::string(catalogue::UNRESOLVED_LINK_PREFIX).append(destination)));
       }
       link.raw_target = std::move(destination);
     }

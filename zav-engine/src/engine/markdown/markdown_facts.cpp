@@ -1,6 +1,8 @@
 // Markdown facts: the blocks of the text are read first, collecting headings, link reference
 // definitions and the inline content that may hold links; then, with every definition known,
 // the links of that content in document order.
+#include "engine/markdown/markdown_facts.hpp"
+
 #include "engine/markdown/block_parser.hpp"
 #include "engine/markdown/inline_links.hpp"
 #include "engine/markdown/references.hpp"

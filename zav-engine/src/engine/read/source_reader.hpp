@@ -1,12 +1,24 @@
-// Reading one discovered file whole.
+// Reading one discovered file whole, into the record that the checks take.
 #pragma once
 
 #include <string>
 #include <string_view>
-
-#include "engine/read/source_file.hpp"
+#include <variant>
 
 namespace zav {
+
+// The error message of a failed read.
+struct ReadFailure {
+  std::string message;
+};
+
+// One discovered file after the parallel read.
+struct SourceFile {
+  // The whole file text (valid UTF-8, unchanged), or why it could not be read.
+  std::variant<std::string, ReadFailure> content;
+  std::string absolute_path;
+  std::string relative_path;
+};
 
 // Runs on a read-pool worker. `root_directory` is the root opened with
 // O_PATH; the file is opened below it. A failed read or invalid UTF-8 makes

@@ -4,12 +4,12 @@
 
 #include "base/path_pieces.hpp"
 #include "base/text.hpp"
+#include "engine/markdown/markdown_facts.hpp"
 #include "engine/records/bundle_path.hpp"
 #include "engine/records/catalogue.hpp"
 #include "engine/reserved/log_dates.hpp"
 #include "engine/split/frontmatter_split.hpp"
 #include "yaml/frontmatter_yaml.hpp"
-#include "zav/engine.hpp"
 
 namespace zav {
 namespace {

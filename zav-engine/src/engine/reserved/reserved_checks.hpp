@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/read/source_file.hpp"
+#include "engine/read/source_reader.hpp"
 #include "yaml/json_value.hpp"
 #include "zav/records.hpp"
 
