@@ -19,7 +19,9 @@ void keep_process_arguments(int argc, char** argv) {
   arguments().assign(argv, argv + argc);
 }
 
-std::span<const std::string_view> process_arguments() { return arguments(); }
+std::span<const std::string_view> process_arguments() {
+  return arguments();
+}
 
 WriteResult write_fully(int fd, std::string_view bytes) {
   while (!bytes.empty()) {

@@ -273,7 +273,8 @@ TEST(ReadSourceFile, OpensEachDirectoryWithoutFollowingLinks) {
 // The threads of this process, as the system lists them.
 std::size_t thread_count() {
   std::size_t count = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
+  for ([[maybe_unused]] const auto& entry :
+       std::filesystem::directory_iterator("/proc/self/task")) {
     ++count;
   }
   return count;

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 
-#include "engine/records/diagnostics.hpp"
 #include "engine/records/bundle_path.hpp"
+#include "engine/records/diagnostics.hpp"
 #include "engine/reserved/reserved_checks.hpp"
 
 namespace zav {

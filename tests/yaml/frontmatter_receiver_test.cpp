@@ -58,9 +58,9 @@ TEST(FrontmatterReceiver, CollectsMergeMaps) {
 
   // A "<<" list with an item that is no map fails the receiver with that message.
   FrontmatterReceiver receiver;
-  for (const YamlEvent& e : {event(MappingStart), event(Scalar, "<<"), event(SequenceStart),
-                             event(MappingStart), event(MappingEnd), event(Scalar, "t"),
-                             event(SequenceEnd), event(MappingEnd)}) {
+  for (const YamlEvent& e :
+       {event(MappingStart), event(Scalar, "<<"), event(SequenceStart), event(MappingStart),
+        event(MappingEnd), event(Scalar, "t"), event(SequenceEnd), event(MappingEnd)}) {
     receiver.on_event(e);
   }
   EXPECT_EQ(receiver.error(), "YAML merge sequence items must be mappings");
