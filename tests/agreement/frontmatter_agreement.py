@@ -478,12 +478,17 @@ def compare_bundles(args, generator, ours_probe, other_probe):
         print(f"  {verdict}: {count}")
     for verdict, cases in sorted(examples.items()):
         if verdict.startswith("unclassified") or args.show_known:
-            print(f"\n== {verdict}")
-            for yaml, ours, other in cases:
-                print(f"  text:  {yaml!r}")
-                print(f"  ours:  {ours}")
-                print(f"  other: {other}")
+            print_examples(verdict, cases, str)
     return 0
+
+
+def print_examples(verdict, cases, show):
+    """The examples of one verdict: each text with the two outcomes, `show` writing one."""
+    print(f"\n== {verdict}")
+    for text, ours, other in cases:
+        print(f"  text:  {text!r}")
+        print(f"  ours:  {show(ours)}")
+        print(f"  other: {show(other)}")
 
 
 def main():
@@ -544,11 +549,7 @@ def main():
     for verdict, cases in sorted(examples.items()):
         if verdict in KNOWN_FAULTS and not args.show_known:
             continue
-        print(f"\n== {verdict}")
-        for text, ours, other in cases:
-            print(f"  text:  {text!r}")
-            print(f"  ours:  {ours[0]} {ours[1]}")
-            print(f"  other: {other[0]} {other[1]}")
+        print_examples(verdict, cases, lambda outcome: f"{outcome[0]} {outcome[1]}")
     return 0
 
 
