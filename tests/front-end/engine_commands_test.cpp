@@ -110,6 +110,26 @@ TEST(StartUp, ClosedStandardDescriptorsReadAndWriteNothing) {
   EXPECT_EQ(facts.err, "zav-parser: EOF while parsing a value at line 1 column 0\n");
 }
 
+// At start-up the heap reserves a gigabyte of addresses ahead; where the
+// system refuses that, the heap grows as usual and the load gives the same
+// document.
+TEST(StartUp, LoadsAlikeWhereTheHeapCannotReserveAhead) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
+  TempTree tree;
+  tree.write("a.md", "---\ntype: note\n---\n# A\n[b](b.md) [c](c.md)\n");
+  tree.write("b.md", "---\ntype: note\ntitle: B\n---\n" + std::string(3000, 'x') + "\n");
+  ProgramRun usual = run_program(PROGRAM, {"__engine-load", tree.root()});
+  ProgramRun limited = run_program(
+      "/bin/sh", {"-c", "ulimit -v 786432 && exec \"$0\" __engine-load \"$1\"", PROGRAM,
+                  tree.root()});
+  EXPECT_EQ(usual.exit_code, 0);
+  EXPECT_EQ(limited.exit_code, 0) << limited.err;
+  EXPECT_EQ(limited.err, "");
+  EXPECT_TRUE(limited.out == usual.out);
+}
+
 TEST(FactsCommand, InputFailures) {
   const std::string not_utf8 = "stream did not contain valid UTF-8";
   const std::vector<FailureCase> cases = {
