@@ -409,6 +409,98 @@ TEST(FrontmatterYaml, TabSeparatesColonFromPlainValue) {
   });
 }
 
+TEST(FrontmatterYaml, TabSeparatesIndicatorFromNodeOnItsLine) {
+  // After "-", "?" or an explicit ":", a tab separates the indicator from a
+  // block scalar or a plain scalar that begins with an indicator; it
+  // cannot indent a compact collection.
+  expect_outcomes({
+      {"a:\n-\t|\n x", R"({"a":["x\n"]})"},
+      {"a:\n  -\t>-\n   x\nb: 1", R"({"a":["x"],"b":"1"})"},
+      {"a:\n- \t |1\n  x\n-\t\t|\n x", R"({"a":[" x\n","x\n"]})"},
+      {"a:\n-\t|", R"({"a":[""]})"},
+      {"? a\n:\t|\n x", R"({"a":"x\n"})"},
+      {"?\t|\n x\n: v", R"({"x\n":"v"})"},
+      {"a:\n-\t:x\n-\t-y\n-\t?z", R"({"a":[":x","-y","?z"]})"},
+      {"? a\n:\t:x", R"({"a":":x"})"},
+      {"a:\n-\t- b", "SYNTAX at byte 4 line 2 column 2"},
+      {"a:\n-\t: b", "SYNTAX at byte 4 line 2 column 2"},
+      {"a:\n-\tb: c", R"({"a":[{"b":"c"}]})"},
+  });
+}
+
+TEST(FrontmatterYaml, ReadsDocumentsOfOtherVersionsAsVersion12) {
+  // NEL, LS and PS are content in every document; a later major version
+  // is refused at its directive.
+  expect_outcomes({
+      {"%YAML 1.1\n---\na: x\u2028y", "{\"a\":\"x\u2028y\"}"},
+      {"%YAML 1.1\n---\na: \"x\u0085y\"", "{\"a\":\"x\u0085y\"}"},
+      {"%YAML 1.1\n---\na: |\n  x\u2029y", "{\"a\":\"x\u2029y\\n\"}"},
+      {"%YAML 1.1 # c\n---\na: b", R"({"a":"b"})"},
+      {"%YAML 1.0\n---\na: b", R"({"a":"b"})"},
+      {"%YAML 1.3\n---\na: b", R"({"a":"b"})"},
+      {"%YAML 1.10\n---\na: x\u2028y", "{\"a\":\"x\u2028y\"}"},
+      {"%YAML 01.02\n---\na: b", R"({"a":"b"})"},
+      {"%YAML 2.0\n---\na: b",
+       "invalid YAML frontmatter: unsupported YAML version at byte 0 line 1 column 1"},
+      {"# c\n%YAML 0.9\n---\na: b", "SYNTAX at byte 4 line 2 column 1"},
+      {"%YAML 1.1\n%YAML 1.1\n---\na: b", "SYNTAX"},
+      {"%YAML 1.2.3\n---\na: b", "SYNTAX"},
+  });
+}
+
+TEST(FrontmatterYaml, HashInATagIsPartOfIt) {
+  // A URI may hold "#"; only after white space does it begin a comment.
+  expect_outcomes({
+      {"a: !<tag#:x> b", R"({"a":"b"})"},
+      {"a: !<#> b\nc: !<x#y>\n  d", R"({"a":"b","c":"d"})"},
+      {"a: !!str#x b", R"({"a":"b"})"},
+      {"a: !!null# b", R"({"a":"b"})"},
+      {"a: !!str #c", R"({"a":null})"},
+      {"%TAG !e! tag:e#x.com,2000:\n---\na: !e!x b", R"({"a":"b"})"},
+      {"%TAG !e! tag:e#x#y:\n---\na: !e!null b", R"({"a":"b"})"},
+      {"%TAG !e! !a#b\n---\na: !e!x b", R"({"a":"b"})"},
+      {"%TAG !e! tag:yaml.org,2002: #c\n---\na: !e!null b", R"({"a":null})"},
+      {"a: !<x>#c b", "SYNTAX"},
+  });
+}
+
+TEST(FrontmatterYaml, BlockScalarHeaderOnALineOfItsOwn) {
+  // Content is indented past the collection, whatever the header's column.
+  expect_outcomes({
+      {"a:\n  |\n x", R"({"a":"x\n"})"},
+      {"a:\n    |\n  x", R"({"a":"x\n"})"},
+      {"a:\n  |\n  x", R"({"a":"x\n"})"},
+      {"a:\n  &x |\n  x\nb: *x", R"({"a":"x\n","b":"x\n"})"},
+      {"a:\n  !t |\n   x", R"({"a":"x\n"})"},
+      {"a: &x\n  |\n x", R"({"a":"x\n"})"},
+      {"a:\n  # c\n  |\n x", R"({"a":"x\n"})"},
+      {"a:\n  |\n\n x\n y", R"({"a":"\nx\ny\n"})"},
+      {"a:\n  |-\n x\nb: 1", R"({"a":"x","b":"1"})"},
+      {"a:\n   >\n  x\n  y", R"({"a":"x y\n"})"},
+      {"-\n  |\n x", "frontmatter must be a YAML mapping"},
+      {"a:\n- - a\n  -\n    |\n   x", R"({"a":[["a","x\n"]]})"},
+      // an empty line with more spaces than the first content line
+      {"a:\n  |\n    \n x", "SYNTAX"},
+      // a line that is not indented past the collection ends the scalar
+      {"a:\n  |\nx", "SYNTAX at byte 7 line 3 column 1"},
+  });
+}
+
+TEST(FrontmatterYaml, UnicodeSpacesBelongToAnchorNames) {
+  // Only the space and the tab end a name; characters that are not
+  // printable are no part of one.
+  expect_outcomes({
+      {"a: &b\u0085 1\nc: *b\u0085", R"({"a":"1","c":"1"})"},
+      {"a: &b\u00a0\u00a0 1\nc: *b\u00a0\u00a0", R"({"a":"1","c":"1"})"},
+      {"a: [&b\u3000 1, *b\u3000]", R"({"a":["1","1"]})"},
+      {"a: {&b\u2000 k: v}", R"({"a":{"k":"v"}})"},
+      {"&\u0085x", R"({})"},
+      {"a: &b\u0085 1\nc: &b__ 2\nd: *b\u0085\ne: *b__", R"({"a":"1","c":"2","d":"1","e":"2"})"},
+      {"a: &b 1\nc: *b\u00a0", "SYNTAX"},
+      {"a: &b\u009f 1", "SYNTAX"},
+  });
+}
+
 TEST(FrontmatterYaml, RootBlockScalarMayHoldLinesAtColumnZero) {
   // The root node is indented by -1, so its block scalar's lines may start
   // at column 0; a line that marks a document still ends it.

@@ -379,6 +379,84 @@ std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string
   return std::nullopt;
 }
 
+std::optional<BlankRun> find_tab_before_node(std::string_view text, std::size_t tab) {
+  if (tab >= text.size() || text[tab] != '\t') return std::nullopt;
+  std::size_t start = tab, end = tab;
+  while (start > 0 && is_blank(text[start - 1])) --start;
+  while (end < text.size() && is_blank(text[end])) ++end;
+  if (start == 0 || end == text.size()) return std::nullopt;
+  char indicator = text[start - 1];
+  if (indicator != '-' && indicator != '?' && indicator != ':') return std::nullopt;
+  bool block_scalar = text[end] == '|' || text[end] == '>';
+  bool plain = (text[end] == '-' || text[end] == '?' || text[end] == ':') && end + 1 < text.size() &&
+               !is_blank(text[end + 1]) && !is_break(text[end + 1]);
+  if (!block_scalar && !plain) return std::nullopt;
+  return BlankRun{start, end - start};
+}
+
+std::optional<BlankRun> find_space_in_anchor_name(std::string_view text, std::size_t from) {
+  auto ends_name = [](char c) {
+    return is_blank(c) || is_break(c) || std::string_view(",[]{}").find(c) != std::string_view::npos;
+  };
+  std::size_t start = from;
+  for (; start < text.size(); ++start) {
+    bool token_start = start == 0 || ends_name(text[start - 1]);
+    if (!token_start) continue;
+    if (text[start] == '#') {
+      start = line_end(text, start);  // a comment
+      if (start == text.size()) return std::nullopt;
+    } else if (text[start] == '&' || text[start] == '*') {
+      break;
+    }
+  }
+  for (std::size_t pos = start + 1; pos < text.size() && !ends_name(text[pos]);) {
+    std::size_t length = 1;
+    if (static_cast<unsigned char>(text[pos]) >= 0x80) {
+      char32_t c = decode_utf8(text, pos, length);
+      if ((c == 0x85 || is_white_space(c)) && pos + length <= text.size()) {
+        return BlankRun{pos, length};
+      }
+    }
+    pos += std::max<std::size_t>(length, 1);
+  }
+  return std::nullopt;
+}
+
+std::vector<VersionDirective> find_version_directives(std::string_view text) {
+  std::vector<VersionDirective> directives;
+  std::size_t content = first_content_line_start(text);
+  constexpr std::string_view NAME = "%YAML";
+  for (std::size_t start = 0; start < content;) {
+    std::size_t end = line_end(text, start);
+    std::string_view line = text.substr(start, end - start);
+    if (line.starts_with(NAME) && line.size() > NAME.size() && is_blank(line[NAME.size()])) {
+      std::size_t pos = NAME.size();
+      while (pos < line.size() && is_blank(line[pos])) ++pos;
+      auto digits = [&] {
+        std::size_t from = pos;
+        while (pos < line.size() && line[pos] >= '0' && line[pos] <= '9') ++pos;
+        return line.substr(from, pos - from);
+      };
+      std::string_view major = digits();
+      bool dot = pos < line.size() && line[pos] == '.';
+      if (dot) ++pos;
+      std::string_view minor = dot ? digits() : std::string_view();
+      if (!major.empty() && !minor.empty() && (pos == line.size() || is_blank(line[pos]))) {
+        directives.push_back({start, major, minor});
+      }
+    }
+    start = end < text.size() ? end + 1 : end;
+  }
+  return directives;
+}
+
+bool is_decimal_number(std::string_view digits, unsigned value) {
+  std::size_t first = digits.find_first_not_of('0');
+  if (first == std::string_view::npos) return value == 0;
+  std::string_view significant = digits.substr(first);
+  return significant.size() < 10 && significant == std::to_string(value);
+}
+
 void PatchedText::reset(std::string_view original) {
   constexpr std::size_t KEPT_CAPACITY = std::size_t{1} << 20;
   if (text_.capacity() > KEPT_CAPACITY && text_.capacity() / 4 > original.size()) {

@@ -110,6 +110,35 @@ std::string fold_block_lines(std::string_view literal);
 // around it. The parser fails on such a tab there and then crashes.
 std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string_view text);
 
+// The blanks between the indicator of a block entry, key or value ("-",
+// "?" or ":") and the node on its line that hold the tab at `tab`, when
+// that node is a block scalar ("|" or ">") or a plain scalar that begins
+// with "-", "?" or ":"; nothing when the tab stands anywhere else.
+struct BlankRun {
+  std::size_t offset;
+  std::size_t length;
+};
+std::optional<BlankRun> find_tab_before_node(std::string_view text, std::size_t tab);
+
+// The first character of the name of the first anchor or alias at or
+// after `from` (a "&" or "*" that begins a token, outside comments; the
+// name runs up to white space or a flow indicator) that is NEL or a Unicode
+// space other than the space and the tab: YAML allows them in a name.
+std::optional<BlankRun> find_space_in_anchor_name(std::string_view text, std::size_t from);
+
+// A "%YAML" directive before the first content of the text, with the
+// digits of its version ("1" and "1" for "%YAML 1.1"). Only directives that
+// spell a version as two numbers split by "." are listed.
+struct VersionDirective {
+  std::size_t offset;  // of its "%"
+  std::string_view major;
+  std::string_view minor;
+};
+std::vector<VersionDirective> find_version_directives(std::string_view text);
+
+// True when `digits` spell `value` in decimal (leading zeros allowed).
+bool is_decimal_number(std::string_view digits, unsigned value);
+
 // A text with characters inserted at some offsets, and the way back to the
 // offsets of the original.
 class PatchedText {
