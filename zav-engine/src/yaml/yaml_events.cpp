@@ -139,15 +139,21 @@ bool is_single_line(std::string_view text) {
 // One parser and its diagnostics per thread, reused from text to text:
 // setting them up costs more than reading a frontmatter block. A parser is
 // kept only after a pass that read its whole text to the end of the stream
-// without a diagnostic, and it is reset before the next text: without the
-// reset, a stream read before changes how the next one is read (a text of
-// directives alone is no longer an error after a text that began a document
-// with "---"). A parser that ended any other way is thrown away.
+// without a diagnostic. It is reset before the next text when the text it
+// read held a document marker or a directive: without the reset, such a
+// stream changes how later ones are read (a text of directives alone is no
+// longer an error after a text that began a document with "---", even with
+// other texts read in between). A text without them leaves nothing behind,
+// and the reset, which builds the parser's default document state once
+// more, is skipped. A parser that ended any other way is thrown away.
 class ParserSlot {
  public:
   // A parser set to read `text` (which must outlive the pass), or nothing.
   fy_parser* start(std::string_view text) {
-    if (parser_ != nullptr && fy_parser_reset(parser_.get()) != 0) discard();
+    if (parser_ != nullptr && marked_ && fy_parser_reset(parser_.get()) != 0) discard();
+    marked_ = text.find("---") != std::string_view::npos ||
+              text.find("...") != std::string_view::npos ||
+              text.find('%') != std::string_view::npos;
     if (parser_ == nullptr && !create()) return nullptr;
     const char* data = text.empty() ? "" : text.data();  // never a null pointer
     if (fy_parser_set_string(parser_.get(), data, text.size()) != 0) {
@@ -189,6 +195,7 @@ class ParserSlot {
 
   std::unique_ptr<fy_diag, DiagDeleter> diag_;
   std::unique_ptr<fy_parser, ParserDeleter> parser_;  // holds a reference to diag_
+  bool marked_ = false;  // the last text held "---", "..." or "%"
 };
 
 thread_local ParserSlot parser_slot;
