@@ -441,6 +441,10 @@ TEST(FrontmatterYaml, TabSeparatesIndicatorFromNodeOnItsLine) {
       {"?\t|\n x\n: v", R"({"x\n":"v"})"},
       {"a:\n-\t:x\n-\t-y\n-\t?z", R"({"a":[":x","-y","?z"]})"},
       {"? a\n:\t:x", R"({"a":":x"})"},
+      {"a:\n-\t\"x\"\n-\t[y]\n-\t{z: 1}\n-\t'w'", R"({"a":["x",["y"],{"z":"1"},"w"]})"},
+      {":\t\"x\"", "invalid YAML frontmatter: frontmatter keys must be strings"},
+      {"a:\n  :\t|\n   x", "invalid YAML frontmatter: frontmatter keys must be strings"},
+      {":\t? x", "SYNTAX at byte 2 line 1 column 3"},
       {"a:\n-\t- b", "SYNTAX at byte 4 line 2 column 2"},
       {"a:\n-\t: b", "SYNTAX at byte 4 line 2 column 2"},
   });
@@ -497,6 +501,11 @@ TEST(FrontmatterYaml, BlockScalarHeaderOnALineOfItsOwn) {
       {"a:\n   >\n  x\n  y", R"({"a":"x y\n"})"},
       {"-\n  |\n x", "frontmatter must be a YAML mapping"},
       {"a:\n- - a\n  -\n    |\n   x", R"({"a":[["a","x\n"]]})"},
+      // a comment after the indicators needs white space before it
+      {"a: |+1#\n  x", "SYNTAX at byte 6 line 1 column 7"},
+      {"a: >2-#c\n   x", "SYNTAX at byte 6 line 1 column 7"},
+      {"a: |-#\n x", "SYNTAX at byte 5 line 1 column 6"},
+      {"a: |+1 #c\n  x", R"({"a":" x\n"})"},
       // an empty line with more spaces than the first content line
       {"a:\n  |\n    \n x", "SYNTAX"},
       // a line that is not indented past the collection ends the scalar

@@ -297,8 +297,8 @@ class EventPass {
   // may end the parse before the tag's node is reported: a space is put
   // between them. And it takes a tab between the indicator of an entry, key
   // or value and a node on its line that begins with an indicator ("-\t|",
-  // "-\t:x") for indentation, where it only separates them: the blanks
-  // there become spaces.
+  // "-\t:x", ":\t\"x\"") for indentation, where it only separates them: the
+  // blanks there become spaces.
   PassOutcome parser_error(SyntaxError error) const {
     if (auto stop = find_flow_indicator_after_tag(text_, last_event_end_, error.offset)) {
       return Rewrite{*stop, " "};
@@ -326,7 +326,8 @@ class EventPass {
       }
       return error;
     }
-    if (error.description == "cannot use tab for indentation of block entry") {
+    if (error.description == "cannot use tab for indentation of block entry" ||
+        error.description.starts_with("plain scalar cannot start with ")) {
       if (auto blanks = find_tab_before_node(text_, error.offset)) {
         constexpr std::string_view SPACES = "                ";
         return Rewrite{blanks->offset, SPACES.substr(0, std::min(blanks->length, SPACES.size())),
@@ -595,6 +596,13 @@ class EventPass {
     auto indicator = block_indicator(raw);
     BlockScalarHeader header =
         indicator ? read_block_scalar_header(text_, *indicator) : BlockScalarHeader{};
+    // The parser lets a comment follow two indicators without white space.
+    if (indicator) {
+      if (auto garbage = find_block_header_end(text_, *indicator)) {
+        return SyntaxError{
+            "while scanning a block scalar, did not find expected comment or line break", *garbage};
+      }
+    }
     if (indicator && header.indentation == 0 && layout_.in_block_collection()) {
       if (auto rewrite = indent_content_left_out(*indicator, end)) return rewrite;
     }

@@ -379,19 +379,30 @@ std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string
   return std::nullopt;
 }
 
-std::optional<BlankRun> find_tab_before_node(std::string_view text, std::size_t tab) {
-  if (tab >= text.size() || text[tab] != '\t') return std::nullopt;
-  std::size_t start = tab, end = tab;
+std::optional<BlankRun> find_tab_before_node(std::string_view text, std::size_t at) {
+  if (at > text.size()) return std::nullopt;
+  std::size_t start = at, end = at;
   while (start > 0 && is_blank(text[start - 1])) --start;
   while (end < text.size() && is_blank(text[end])) ++end;
   if (start == 0 || end == text.size()) return std::nullopt;
+  if (text.substr(start, end - start).find('\t') == std::string_view::npos) return std::nullopt;
   char indicator = text[start - 1];
   if (indicator != '-' && indicator != '?' && indicator != ':') return std::nullopt;
-  bool block_scalar = text[end] == '|' || text[end] == '>';
+  bool opens = std::string_view("|>\"'[{").find(text[end]) != std::string_view::npos;
   bool plain = (text[end] == '-' || text[end] == '?' || text[end] == ':') && end + 1 < text.size() &&
                !is_blank(text[end + 1]) && !is_break(text[end + 1]);
-  if (!block_scalar && !plain) return std::nullopt;
+  if (!opens && !plain) return std::nullopt;
   return BlankRun{start, end - start};
+}
+
+std::optional<std::size_t> find_block_header_end(std::string_view text, std::size_t indicator) {
+  std::size_t pos = indicator + 1;
+  for (std::size_t i = 0; i < 2 && pos < text.size(); ++i, ++pos) {
+    char c = text[pos];
+    if (!(c >= '1' && c <= '9') && c != '-' && c != '+') break;
+  }
+  if (pos >= text.size() || is_blank(text[pos]) || is_break(text[pos])) return std::nullopt;
+  return pos;
 }
 
 std::optional<BlankRun> find_space_in_anchor_name(std::string_view text, std::size_t from) {

@@ -111,14 +111,20 @@ std::string fold_block_lines(std::string_view literal);
 std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string_view text);
 
 // The blanks between the indicator of a block entry, key or value ("-",
-// "?" or ":") and the node on its line that hold the tab at `tab`, when
-// that node is a block scalar ("|" or ">") or a plain scalar that begins
-// with "-", "?" or ":"; nothing when the tab stands anywhere else.
+// "?" or ":") and the node on its line, when they hold a tab and `at` lies
+// among them or at the node, and the node is one before which white space
+// only separates: a block or quoted scalar, a flow collection, or a plain
+// scalar that begins with "-", "?" or ":". Nothing otherwise.
 struct BlankRun {
   std::size_t offset;
   std::size_t length;
 };
-std::optional<BlankRun> find_tab_before_node(std::string_view text, std::size_t tab);
+std::optional<BlankRun> find_tab_before_node(std::string_view text, std::size_t at);
+
+// The offset of the character after the indicators of the block scalar
+// header at `indicator` when it is neither white space nor a line break
+// (a comment there needs white space before it); nothing otherwise.
+std::optional<std::size_t> find_block_header_end(std::string_view text, std::size_t indicator);
 
 // The first character of the name of the first anchor or alias at or
 // after `from` (a "&" or "*" that begins a token, outside comments; the
