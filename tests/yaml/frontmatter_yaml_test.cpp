@@ -569,6 +569,28 @@ TEST(FrontmatterYaml, ByteOrderMarkIsNoCharacterOfANameOrPlainKey) {
       {"a: &\xEF\xBB\xBFx b", "SYNTAX at byte 3 line 1 column 4"},
       {"a: &x\xEF\xBB\xBF b", "SYNTAX at byte 3 line 1 column 4"},
       {"a: &x b\nc: *x\xEF\xBB\xBF", "SYNTAX at byte 11 line 2 column 4"},
+      // a mark at the start stands in no column
+      {"\xEF\xBB\xBF" "x: >\n  alpha", R"({"x":"alpha\n"})"},
+      {"\xEF\xBB\xBF" "x: |\n  \tb", R"({"x":"\tb\n"})"},
+      {"\xEF\xBB\xBF" "x:\n  a: |\n   b", R"({"x":{"a":"b\n"}})"},
+  });
+}
+
+TEST(FrontmatterYaml, EntryWithoutKeyAfterANestedNode) {
+  // A line that begins with ":" is an entry whose key is empty, so null,
+  // also after a nested collection or a plain scalar of several lines; at
+  // the column of an explicit key's "?", it is that key's value.
+  expect_outcomes({
+      {"a:\n ? b\n: c", "invalid YAML frontmatter: frontmatter keys must be strings"},
+      {"c:\n- x\n 1\n: d", "invalid YAML frontmatter: frontmatter keys must be strings"},
+      {"c:\n  d: x\n   y\n: e", "invalid YAML frontmatter: frontmatter keys must be strings"},
+      {"a:\n    b: 1\n     ? c\n    : d", "invalid YAML frontmatter: frontmatter keys must be strings"},
+      {"t: +.inf\n \xEE\x80\x80\n:", "invalid YAML frontmatter: frontmatter keys must be strings"},
+      // a syntax error after it still wins
+      {"a:\n ? b\n: c\nd: [e", "SYNTAX at byte 17 line 5 column 1"},
+      {"? a\n  ? b\n: c", R"({"a ? b":"c"})"},
+      {"x:\n  ? a\n  : b\n  ? c\n  : |\n   d", R"({"x":{"a":"b","c":"d\n"}})"},
+      {"- ? b\n  : c", "frontmatter must be a YAML mapping"},
   });
 }
 

@@ -326,6 +326,18 @@ class EventPass {
       }
       return error;
     }
+    // It takes a multi-line plain scalar, or an explicit key further in,
+    // for the key of an entry that begins a line with ":" and has none
+    // ("a:\n- x\n 1\n: b"). An empty key is null as "~" is: "~ " is put
+    // before the ":".
+    if (error.description == "invalid multiline plain key" ||
+        error.description == "did not find expected key") {
+      bool at_colon = error.description == "did not find expected key";
+      if (auto colon = find_empty_key_entry(text_, error.offset, at_colon)) {
+        return Rewrite{*colon, "~ "};
+      }
+      return error;
+    }
     if (error.description == "cannot use tab for indentation of block entry" ||
         error.description.starts_with("plain scalar cannot start with ")) {
       if (auto blanks = find_tab_before_node(text_, error.offset)) {

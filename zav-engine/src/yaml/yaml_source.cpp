@@ -405,6 +405,64 @@ std::optional<std::size_t> find_block_header_end(std::string_view text, std::siz
   return pos;
 }
 
+std::optional<std::size_t> find_empty_key_entry(std::string_view text, std::size_t from,
+                                                bool at_from) {
+  auto line_start = [&](std::size_t pos) {
+    while (pos > 0 && !is_break(text[pos - 1])) --pos;
+    return pos;
+  };
+  auto starts_entry = [&](std::size_t colon) {
+    return colon < text.size() && text[colon] == ':' &&
+           (colon + 1 == text.size() || is_blank(text[colon + 1]) || is_break(text[colon + 1]));
+  };
+  std::size_t colon = std::string_view::npos;
+  if (at_from) {
+    std::size_t start = line_start(std::min(from, text.size()));
+    std::size_t pos = start;
+    while (pos < text.size() && text[pos] == ' ') ++pos;
+    if (pos != from || !starts_entry(pos)) return std::nullopt;
+    colon = pos;
+  } else {
+    // The lines of the plain scalar that begins at `from`, then the ":".
+    for (std::size_t start = line_end(text, from); start < text.size();) {
+      start += text.compare(start, 2, "\r\n") == 0 ? 2 : 1;
+      std::size_t pos = start;
+      while (pos < text.size() && text[pos] == ' ') ++pos;
+      if (starts_entry(pos)) {
+        colon = pos;
+        break;
+      }
+      std::size_t end = line_end(text, pos);
+      std::string_view line = text.substr(pos, end - pos);
+      if (line.empty() || line.front() == '#' || line.find(": ") != std::string_view::npos ||
+          line.find(" #") != std::string_view::npos) {
+        return std::nullopt;
+      }
+      start = end;
+    }
+    if (colon == std::string_view::npos) return std::nullopt;
+  }
+  // Not the value of an explicit key at the same column: the lines before
+  // are followed back to one that is indented no further.
+  std::size_t column = colon - line_start(colon);
+  for (std::size_t end = line_start(colon); end > 0;) {
+    std::size_t start = line_start(end - 1);
+    std::size_t pos = start;
+    while (pos < end && text[pos] == ' ') ++pos;
+    std::size_t indentation = pos - start;
+    end = start;
+    if (pos >= text.size() || is_break(text[pos]) || text[pos] == '#') continue;
+    // The indicators of compact nodes at the start of the line.
+    while (pos < text.size() && (text[pos] == '-' || text[pos] == '?' || text[pos] == ':') &&
+           (pos + 1 == text.size() || is_blank(text[pos + 1]) || is_break(text[pos + 1]))) {
+      if (text[pos] == '?' && pos - start == column) return std::nullopt;
+      for (++pos; pos < text.size() && text[pos] == ' ';) ++pos;
+    }
+    if (indentation <= column) break;
+  }
+  return colon;
+}
+
 std::optional<BlankRun> find_space_in_anchor_name(std::string_view text, std::size_t from) {
   auto ends_name = [](char c) {
     return is_blank(c) || is_break(c) || std::string_view(",[]{}").find(c) != std::string_view::npos;

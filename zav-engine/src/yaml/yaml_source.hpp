@@ -126,6 +126,14 @@ std::optional<BlankRun> find_tab_before_node(std::string_view text, std::size_t 
 // (a comment there needs white space before it); nothing otherwise.
 std::optional<std::size_t> find_block_header_end(std::string_view text, std::size_t indicator);
 
+// The ":" that begins a line and an entry without a key of its own, where
+// the parser took something before it for its key: at `from` (`at_from`),
+// or after the lines of the plain scalar that begins at `from`. Nothing
+// when the ":" stands at the column of an explicit key's "?" before it, as
+// that key's value.
+std::optional<std::size_t> find_empty_key_entry(std::string_view text, std::size_t from,
+                                                bool at_from);
+
 // The first character of the name of the first anchor or alias at or
 // after `from` (a "&" or "*" that begins a token, outside comments; the
 // name runs up to white space or a flow indicator) that is NEL or a Unicode
