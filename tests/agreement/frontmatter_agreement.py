@@ -351,7 +351,10 @@ OTHER = []
 def other_agrees_without_leading_mark(text, ours):
     """True when the text begins with a byte-order mark and, without it, the
     other side gives what this side gives with it."""
-    return text.startswith("\ufeff") and run(OTHER, text[1:]) == ours
+    if not text.startswith("\ufeff"):
+        return False
+    without = run(OTHER, text[1:])
+    return without == ours or kind(without) == kind(ours) == "syntax"
 
 
 def error_index(outcome):
@@ -397,18 +400,44 @@ def other_rejects_tab_after_question_mark(text, ours, other):
         (at == len(text) or text[at] in "\t\r\n") and neighbours(text, at)[0] == "?"
 
 
-EMPTY_KEY_BEFORE_FLOW_SEQUENCE = re.compile(r"[\[,][ \t]*:[ \t]*\[")
+EMPTY_KEY_IN_FLOW_SEQUENCE = re.compile(r"[\[,][ \t]*:(?=[ \t\[{])")
 
 
-def other_rejects_flow_sequence_after_empty_key(text, ours, other):
-    """The other side fails on "[a, : [b]]", a pair of an empty key and a
-    flow sequence inside a flow sequence (YAML 1.2.2,
-    c-ns-flow-map-empty-key-entry), at or after that pair."""
+def other_rejects_empty_key_in_flow_sequence(text, ours, other):
+    """The other side fails on some pairs of an empty key and a value in a
+    flow sequence ("[a, : [b]]", "[{p: 1},: q]", "[a, :{b: c}]"; YAML 1.2.2,
+    c-ns-flow-map-empty-key-entry), at or after such a pair."""
     at = error_index(other)
     if at is None or kind(ours) == "syntax":
         return False
-    match = EMPTY_KEY_BEFORE_FLOW_SEQUENCE.search(text)
+    match = EMPTY_KEY_IN_FLOW_SEQUENCE.search(text)
     return match is not None and match.start() < at
+
+
+def white_line_with_tab(text, ours, other):
+    """Ours rejects a line of only spaces and tabs, holding a tab, where a
+    block scalar ends: such a line is neither content nor an empty line of
+    the scalar (YAML 1.2.2, l-empty and l-chomped-empty take spaces only)."""
+    at = error_index(ours)
+    if at is None or kind(other) == "syntax" or at > len(text):
+        return False
+    start = max(text.rfind("\n", 0, at), text.rfind("\r", 0, at)) + 1
+    end = len(text)
+    for brk in ("\n", "\r"):
+        found = text.find(brk, at)
+        if found != -1:
+            end = min(end, found)
+    line = text[start:end]
+    return "\t" in line and line.strip(" \t") == "" and ("|" in text or ">" in text)
+
+
+def tag_glued_to_collection(text, ours, other):
+    """Ours rejects a flow collection that follows its tag without white
+    space ("!{a: b}"): properties are separated from content (YAML 1.2.2,
+    c-flow-json-node)."""
+    at = error_index(ours)
+    return at is not None and kind(other) != "syntax" and \
+        "invalid tag terminator" in ours[1] and 0 < at < len(text) and text[at] in "[{"
 
 
 def ours_says(fragment):
@@ -447,8 +476,7 @@ KNOWN_FAULTS = {
     # Only spaces indent, also the compact collection after "-" ("-\t- a").
     "other accepts a tab that indents a compact collection": tab_indents_compact_collection,
     "other rejects a tab or the end of the text after '?'": other_rejects_tab_after_question_mark,
-    "other rejects a flow sequence as the value of an empty key in a flow sequence":
-        other_rejects_flow_sequence_after_empty_key,
+    "other rejects an empty key in a flow sequence": other_rejects_empty_key_in_flow_sequence,
     # ">" and "|" are indicators, which cannot begin a plain scalar.
     "other accepts '>' or '|' at the start of a plain scalar":
         lambda text, ours, other: ours_says("plain scalar cannot start with '>'")(text, ours, other)
@@ -463,6 +491,8 @@ KNOWN_FAULTS = {
     # A document of a later major version is refused (YAML 1.2.2, 6.8.1).
     "other accepts a %YAML directive of a later major version":
         ours_says("unsupported YAML version"),
+    "other accepts a white line holding a tab where a block scalar ends": white_line_with_tab,
+    "other accepts a flow collection right after its tag": tag_glued_to_collection,
     # In a block scalar, a line of exactly the indentation's spaces after the
     # content is an empty line; the other side takes it as a line of content
     # ("a:\n- |1\n  y\n \n" gives " y\n\n" there, " y\n" in YAML).
