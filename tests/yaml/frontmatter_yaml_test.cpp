@@ -445,6 +445,9 @@ TEST(FrontmatterYaml, TabSeparatesIndicatorFromNodeOnItsLine) {
       {":\t\"x\"", "invalid YAML frontmatter: frontmatter keys must be strings"},
       {"a:\n  :\t|\n   x", "invalid YAML frontmatter: frontmatter keys must be strings"},
       {":\t? x", "SYNTAX at byte 2 line 1 column 3"},
+      // and the next key's ":" is no indicator indented with tabs
+      {"a:\n  ? b\n  : \tc\nd: e", R"({"a":{"b":"c"},"d":"e"})"},
+      {"? b\n:\tc\nd: e\n? f\n:\t\tg\nh: i", R"({"b":"c","d":"e","f":"g","h":"i"})"},
       {"a:\n-\t- b", "SYNTAX at byte 4 line 2 column 2"},
       {"a:\n-\t: b", "SYNTAX at byte 4 line 2 column 2"},
   });

@@ -338,6 +338,17 @@ class EventPass {
       }
       return error;
     }
+    // After a tab between a ":" that begins a line and its value, it takes
+    // the next key's ":" for one indented with tabs ("? a\n:\tb\nc: d"): the
+    // blanks after that first ":" become spaces.
+    if (error.description == "Indentation used tabs for ':' indicator") {
+      if (auto blanks = find_tab_after_value_indicator(text_, error.offset)) {
+        constexpr std::string_view SPACES = "                ";
+        return Rewrite{blanks->offset, SPACES.substr(0, std::min(blanks->length, SPACES.size())),
+                       true};
+      }
+      return error;
+    }
     if (error.description == "cannot use tab for indentation of block entry" ||
         error.description.starts_with("plain scalar cannot start with ")) {
       if (auto blanks = find_tab_before_node(text_, error.offset)) {

@@ -405,6 +405,29 @@ std::optional<std::size_t> find_block_header_end(std::string_view text, std::siz
   return pos;
 }
 
+std::optional<BlankRun> find_tab_after_value_indicator(std::string_view text, std::size_t before) {
+  std::size_t end = std::min(before, text.size());
+  while (end > 0) {
+    std::size_t start = end;
+    while (start > 0 && !is_break(text[start - 1])) --start;
+    std::size_t pos = start;
+    while (pos < end && text[pos] == ' ') ++pos;
+    if (pos + 1 < end && text[pos] == ':' && is_blank(text[pos + 1])) {
+      std::size_t node = pos + 1;
+      while (node < end && is_blank(text[node])) ++node;
+      std::string_view blanks = text.substr(pos + 1, node - pos - 1);
+      bool compact = node < end && (text[node] == '-' || text[node] == '?' || text[node] == ':') &&
+                     (node + 1 == end || is_blank(text[node + 1]));
+      if (blanks.find('\t') != std::string_view::npos && node < end && !compact) {
+        return BlankRun{pos + 1, blanks.size()};
+      }
+    }
+    end = start > 0 ? start - 1 : 0;
+    if (end > 0 && text[end] == '\n' && text[end - 1] == '\r') --end;
+  }
+  return std::nullopt;
+}
+
 std::optional<std::size_t> find_empty_key_entry(std::string_view text, std::size_t from,
                                                 bool at_from) {
   auto line_start = [&](std::size_t pos) {

@@ -126,6 +126,12 @@ std::optional<BlankRun> find_tab_before_node(std::string_view text, std::size_t 
 // (a comment there needs white space before it); nothing otherwise.
 std::optional<std::size_t> find_block_header_end(std::string_view text, std::size_t indicator);
 
+// The blanks, holding a tab, between the ":" that begins a line before
+// `before` (an explicit key's value, or an entry's empty key) and the node
+// after it on its line, on the nearest such line; nothing when there is
+// none or the node begins a compact collection.
+std::optional<BlankRun> find_tab_after_value_indicator(std::string_view text, std::size_t before);
+
 // The ":" that begins a line and an entry without a key of its own, where
 // the parser took something before it for its key: at `from` (`at_from`),
 // or after the lines of the plain scalar that begins at `from`. Nothing
