@@ -485,6 +485,11 @@ KNOWN_FAULTS = {
     # collection (YAML 1.2.2, s-flow-line-prefix; test 9C9N).
     "other accepts lines of a flow node that are not indented past its block collection":
         ours_says("wrongly indented"),
+    # Only spaces indent a block mapping's entries (YAML 1.2.2, 6.1).
+    "other accepts a tab in the indentation of a block mapping entry":
+        ours_says("invalid tab as inden"),
+    # A "]" or "}" closes only a flow collection that it matches.
+    "other accepts a ']' or '}' that closes nothing": ours_says("mismatched flow"),
     # A %TAG directive separates its handle from its prefix with white space.
     "other accepts a %TAG directive without white space after the handle":
         ours_says("missing whitespace after TAG"),
