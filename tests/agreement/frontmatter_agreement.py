@@ -33,7 +33,9 @@ SYNTAX_ERROR = re.compile(r"^invalid YAML frontmatter: (.*) at byte (\d+) line (
 
 WORDS = ["alpha", "beta", "note", "x", "y", "key", "type", "title", "Zed", "émile", "日本",
          "a b", "1.50", "yes", "no", "true", "2024-01-31", "0x1F", "-3", "+.inf", ".nan",
-         "None", "nULL", "NULL", "Null", "null", "~", "😀", "a#b", "a:b", "x-y", "é"]
+         "None", "nULL", "NULL", "Null", "null", "~", "😀", "a#b", "a:b", "x-y", "é",
+         "b\tc", "e\u0301", "ß", "\u00a0x", "a\u0085b", "a\u2028b", "Ωμέγα", "مرحبا",
+         "\U0001F468\u200d\U0001F469", "\ufeffx"]
 KEYS = ["a", "b", "c", "type", "title", "A", "aa", "B", "é", "😀", "\ue000", "k1", "k2",
         "tags", "1", "true", "a b", "x.y"]
 ODD_KEYS = ["<<", "null", "~", "'<<'", '"<<"', "[a]", "{k: v}", "''", "? x"]
@@ -64,8 +66,17 @@ class Generator:
     def pick(self, items):
         return self.rng.choice(items)
 
+    def huge(self, word):
+        """A value of thousands of characters, on one line or folded over many."""
+        size = self.rng.choice([2000, 10000, 70000])
+        if self.chance(0.5):
+            return (word + " ") * (size // (len(word) + 1)) + word
+        return ("\n    ".join([word * 8] * (size // (8 * len(word) + 5))))
+
     def plain(self):
         word = self.pick(WORDS)
+        if self.chance(0.003):
+            return self.huge("v" + word)
         if word[0] in "-~#" and self.chance(0.5):
             return "v" + word
         if self.chance(0.1):
@@ -74,6 +85,8 @@ class Generator:
 
     def double_quoted(self):
         parts = [self.pick(WORDS)]
+        if self.chance(0.003):
+            parts = [self.huge("q").replace("\n    ", "\\n")]
         for _ in range(self.rng.randint(0, 2)):
             roll = self.rng.random()
             parts.append(self.pick(ESCAPES) if roll < 0.5 else
@@ -150,12 +163,13 @@ class Generator:
             text = prefix + self.scalar()
         elif roll < 0.8:
             items = [self.flow_node(depth + 1) for _ in range(self.rng.randint(0, 3))]
-            text = prefix + "[" + ", ".join(items) + "]"
+            text = prefix + "[" + self.pick([", ", ", ", ",\t", "\t,\t"]).join(items) + "]"
         else:
             entries = []
             for _ in range(self.rng.randint(0, 3)):
                 key = self.key(True)
-                entries.append(key if self.chance(0.1) else key + ": " + self.flow_node(depth + 1))
+                sep = ":\t" if self.chance(0.05) else ": "
+                entries.append(key if self.chance(0.1) else key + sep + self.flow_node(depth + 1))
             text = prefix + "{" + ", ".join(entries) + "}"
         self.finish(anchor)
         return text
@@ -168,7 +182,8 @@ class Generator:
             extra = " " if self.chance(0.2) else ""
             roll = self.rng.random()
             if roll < 0.75:
-                lines.append(" " * (indent + 2) + extra + self.pick(WORDS))
+                tab = "\t" if self.chance(0.05) else ""
+                lines.append(" " * (indent + 2) + extra + tab + self.pick(WORDS))
             elif roll < 0.88:
                 lines.append("")
             else:  # a line of spaces only, past the indentation or not
@@ -235,7 +250,7 @@ class Generator:
             sep = ":\t" if self.chance(0.04) else ":"
             if sep == ":\t" and first.startswith(" ") and self.chance(0.5):
                 first = first[1:]  # the tab alone separates the value
-            comment = " # note" if self.chance(0.05) else ""
+            comment = self.pick([" # note", "\t# note", "\t"]) if self.chance(0.06) else ""
             lines.append(" " * indent + key + sep + first + comment)
             lines.extend(rest)
         return lines
@@ -244,6 +259,8 @@ class Generator:
         lines = []
         for _ in range(self.rng.randint(1, 3)):
             first, rest = self.block_value(indent, depth)
+            if first.startswith(" ") and self.chance(0.04):
+                first = "\t" + first[1:]  # a tab after the dash
             lines.append(" " * indent + "-" + first)
             lines.extend(rest)
         return lines
@@ -334,7 +351,100 @@ OTHER = []
 def other_agrees_without_leading_mark(text, ours):
     """True when the text begins with a byte-order mark and, without it, the
     other side gives what this side gives with it."""
-    return text.startswith("\ufeff") and run(OTHER, text[1:]) == ours
+    if not text.startswith("\ufeff"):
+        return False
+    without = run(OTHER, text[1:])
+    return without == ours or kind(without) == kind(ours) == "syntax"
+
+
+def error_index(outcome):
+    """The character index of a syntax error, or None."""
+    match = SYNTAX_ERROR.match(outcome[1]) if outcome[0] == 1 else None
+    return int(match.group(2)) if match else None
+
+
+def neighbours(text, index):
+    """The characters before and after `index` that are not blanks."""
+    before, after = index - 1, index + 1
+    while before >= 0 and text[before] in " \t":
+        before -= 1
+    while after < len(text) and text[after] in " \t":
+        after += 1
+    return (text[before] if before >= 0 else ""), text[after:after + 2]
+
+
+def tab_indents_compact_collection(text, ours, other):
+    """Ours rejects a tab after "-", "?" or ":" that stands before "- ",
+    "? " or ": ": such a tab would indent a compact collection, and only
+    spaces indent (YAML 1.2.2, section 6.1)."""
+    at = error_index(ours)
+    if at is None or kind(other) == "syntax" or at > len(text):
+        return False
+    if at == len(text) or text[at] not in " \t":
+        at -= 1  # the error may stand at the node after the blanks
+    while at > 0 and text[at] == " ":
+        at -= 1
+    if at < 0 or text[at] != "\t":
+        return False
+    before, after = neighbours(text, at)
+    return before in ("-", "?", ":") and after[:1] in ("-", "?", ":") and \
+        (len(after) == 1 or after[1] in " \t\r\n")
+
+
+def other_rejects_tab_after_question_mark(text, ours, other):
+    """The other side rejects a tab, or the end of the text, after an
+    explicit key's "?" (YAML 1.2.2: s-separate-in-line holds tabs, and the
+    key may be empty)."""
+    at = error_index(other)
+    return at is not None and kind(ours) != "syntax" and at <= len(text) and \
+        (at == len(text) or text[at] in "\t\r\n") and neighbours(text, at)[0] == "?"
+
+
+EMPTY_KEY_IN_FLOW_SEQUENCE = re.compile(r"[\[,][ \t]*:(?=[ \t\[{])")
+
+
+def other_rejects_empty_key_in_flow_sequence(text, ours, other):
+    """The other side fails on some pairs of an empty key and a value in a
+    flow sequence ("[a, : [b]]", "[{p: 1},: q]", "[a, :{b: c}]"; YAML 1.2.2,
+    c-ns-flow-map-empty-key-entry), at or after such a pair."""
+    at = error_index(other)
+    if at is None or kind(ours) == "syntax":
+        return False
+    match = EMPTY_KEY_IN_FLOW_SEQUENCE.search(text)
+    return match is not None and match.start() < at
+
+
+def white_line_with_tab(text, ours, other):
+    """Ours rejects a line of only spaces and tabs, holding a tab, where a
+    block scalar ends: such a line is neither content nor an empty line of
+    the scalar (YAML 1.2.2, l-empty and l-chomped-empty take spaces only)."""
+    at = error_index(ours)
+    if at is None or kind(other) == "syntax" or at > len(text):
+        return False
+    start = max(text.rfind("\n", 0, at), text.rfind("\r", 0, at)) + 1
+    end = len(text)
+    for brk in ("\n", "\r"):
+        found = text.find(brk, at)
+        if found != -1:
+            end = min(end, found)
+    line = text[start:end]
+    return "\t" in line and line.strip(" \t") == "" and ("|" in text or ">" in text)
+
+
+def tag_glued_to_collection(text, ours, other):
+    """Ours rejects a flow collection that follows its tag without white
+    space ("!{a: b}"): properties are separated from content (YAML 1.2.2,
+    c-flow-json-node)."""
+    at = error_index(ours)
+    return at is not None and kind(other) != "syntax" and \
+        "invalid tag terminator" in ours[1] and 0 < at < len(text) and text[at] in "[{"
+
+
+def ours_says(fragment):
+    """Ours gives a syntax error with `fragment` in it where the other side
+    gives none."""
+    return lambda text, ours, other: kind(ours) == "syntax" and fragment in ours[1] and \
+        kind(other) != "syntax"
 
 
 # Known faults of the other side's YAML library, which this system does not
@@ -357,12 +467,37 @@ KNOWN_FAULTS = {
         lambda text, ours, other: other[0] == 1 and
         "':' must be followed by a valid YAML whitespace" in other[1],
     "other accepts a tab before the first key":
-        lambda text, ours, other: ours[0] == 1 and other[0] == 0 and
+        lambda text, ours, other: kind(ours) == "syntax" and kind(other) != "syntax" and
         text.replace("\r\n", "\n")[FIRST_CONTENT.match(text.replace("\r\n", "\n")).end():]
         .startswith("\t"),
     "other gives \"\\n\" for an empty block scalar at the end":
         lambda text, ours, other: ours[0] == other[0] == 0 and
         texts_differ_only(ours[1], other[1], lambda a, b: a == "" and b == "\n"),
+    # Only spaces indent, also the compact collection after "-" ("-\t- a").
+    "other accepts a tab that indents a compact collection": tab_indents_compact_collection,
+    "other rejects a tab or the end of the text after '?'": other_rejects_tab_after_question_mark,
+    "other rejects an empty key in a flow sequence": other_rejects_empty_key_in_flow_sequence,
+    # ">" and "|" are indicators, which cannot begin a plain scalar.
+    "other accepts '>' or '|' at the start of a plain scalar":
+        lambda text, ours, other: ours_says("plain scalar cannot start with '>'")(text, ours, other)
+        or ours_says("plain scalar cannot start with '|'")(text, ours, other),
+    # The lines of a flow node in a block collection are indented past the
+    # collection (YAML 1.2.2, s-flow-line-prefix; test 9C9N).
+    "other accepts lines of a flow node that are not indented past its block collection":
+        ours_says("wrongly indented"),
+    # Only spaces indent a block mapping's entries (YAML 1.2.2, 6.1).
+    "other accepts a tab in the indentation of a block mapping entry":
+        ours_says("invalid tab as inden"),
+    # A "]" or "}" closes only a flow collection that it matches.
+    "other accepts a ']' or '}' that closes nothing": ours_says("mismatched flow"),
+    # A %TAG directive separates its handle from its prefix with white space.
+    "other accepts a %TAG directive without white space after the handle":
+        ours_says("missing whitespace after TAG"),
+    # A document of a later major version is refused (YAML 1.2.2, 6.8.1).
+    "other accepts a %YAML directive of a later major version":
+        ours_says("unsupported YAML version"),
+    "other accepts a white line holding a tab where a block scalar ends": white_line_with_tab,
+    "other accepts a flow collection right after its tag": tag_glued_to_collection,
     # In a block scalar, a line of exactly the indentation's spaces after the
     # content is an empty line; the other side takes it as a line of content
     # ("a:\n- |1\n  y\n \n" gives " y\n\n" there, " y\n" in YAML).

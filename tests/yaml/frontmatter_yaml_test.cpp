@@ -372,6 +372,25 @@ TEST(FrontmatterYaml, EachTextIsReadAsIfAlone) {
   }
 }
 
+TEST(FrontmatterYaml, TextsWithoutDocumentMarkersLeaveNoTraceOfEarlierOnes) {
+  // What a text with document markers or directives leaves in the parser
+  // must not reach past the plain texts read after it.
+  const std::vector<std::string> marked = {"---\n+.inf", "--- x", "a: 1\n...\n", "%YAML 1.2\n---\na: 1",
+                                           "a: 1\n---\nb: 2", "%FOO bar\n---\na: 1"};
+  for (const std::string& first : marked) {
+    outcome(first);
+    outcome("a: b");
+    outcome("- c\n- d");
+    expect_outcomes({
+        {"%TAG !e! tag:example.com,2000:",
+         "invalid YAML frontmatter: stream with directives without content at byte 30 line 2 "
+         "column 1"},
+        {"%YAML 1.2", "SYNTAX at byte 9 line 2 column 1"},
+        {"a: !e!x b", "SYNTAX at byte 3 line 1 column 4"},
+    });
+  }
+}
+
 TEST(FrontmatterYaml, KeptBlockScalarEndsWithTheTextsLastLineBreak) {
   // The text of a block ends without its last line end: a last line of
   // spaces there is no empty line, a last line of content still ends in a
@@ -406,6 +425,109 @@ TEST(FrontmatterYaml, TabSeparatesColonFromPlainValue) {
       {"- ? b\n  : c\n- a:\t>-\n   x", "frontmatter must be a YAML mapping"},
       {"? x\n:\n  a:\t|\n   y", R"({"x":{"a":"y\n"}})"},
       {"b:\n? x\n:\n  \"a\":\t >-\n    c", R"({"b":null,"x":{"a":"c"}})"},
+  });
+}
+
+TEST(FrontmatterYaml, TabSeparatesIndicatorFromNodeOnItsLine) {
+  // After "-", "?" or an explicit ":", a tab separates the indicator from a
+  // block scalar or a plain scalar that begins with an indicator; it
+  // cannot indent a compact collection.
+  expect_outcomes({
+      {"a:\n-\t|\n x", R"({"a":["x\n"]})"},
+      {"a:\n  -\t>-\n   x\nb: 1", R"({"a":["x"],"b":"1"})"},
+      {"a:\n- \t |1\n  x\n-\t\t|\n x", R"({"a":[" x\n","x\n"]})"},
+      {"a:\n-\t|", R"({"a":[""]})"},
+      {"? a\n:\t|\n x", R"({"a":"x\n"})"},
+      {"?\t|\n x\n: v", R"({"x\n":"v"})"},
+      {"a:\n-\t:x\n-\t-y\n-\t?z", R"({"a":[":x","-y","?z"]})"},
+      {"? a\n:\t:x", R"({"a":":x"})"},
+      {"a:\n-\t\"x\"\n-\t[y]\n-\t{z: 1}\n-\t'w'", R"({"a":["x",["y"],{"z":"1"},"w"]})"},
+      {":\t\"x\"", "invalid YAML frontmatter: frontmatter keys must be strings"},
+      {"a:\n  :\t|\n   x", "invalid YAML frontmatter: frontmatter keys must be strings"},
+      {":\t? x", "SYNTAX at byte 2 line 1 column 3"},
+      // and the next key's ":" is no indicator indented with tabs
+      {"a:\n  ? b\n  : \tc\nd: e", R"({"a":{"b":"c"},"d":"e"})"},
+      {"? b\n:\tc\nd: e\n? f\n:\t\tg\nh: i", R"({"b":"c","d":"e","f":"g","h":"i"})"},
+      {"a:\n-\t- b", "SYNTAX at byte 4 line 2 column 2"},
+      {"a:\n-\t: b", "SYNTAX at byte 4 line 2 column 2"},
+  });
+}
+
+TEST(FrontmatterYaml, ReadsDocumentsOfOtherVersionsAsVersion12) {
+  // NEL, LS and PS are content in every document; a later major version
+  // is refused at its directive.
+  expect_outcomes({
+      {"%YAML 1.1\n---\na: x\u2028y", "{\"a\":\"x\u2028y\"}"},
+      {"%YAML 1.1\n---\na: \"x\u0085y\"", "{\"a\":\"x\u0085y\"}"},
+      {"%YAML 1.1\n---\na: |\n  x\u2029y", "{\"a\":\"x\u2029y\\n\"}"},
+      {"%YAML 1.1 # c\n---\na: b", R"({"a":"b"})"},
+      {"%YAML 1.0\n---\na: b", R"({"a":"b"})"},
+      {"%YAML 1.3\n---\na: b", R"({"a":"b"})"},
+      {"%YAML 1.10\n---\na: x\u2028y", "{\"a\":\"x\u2028y\"}"},
+      {"%YAML 01.02\n---\na: b", R"({"a":"b"})"},
+      {"%YAML 2.0\n---\na: b",
+       "invalid YAML frontmatter: unsupported YAML version at byte 0 line 1 column 1"},
+      {"# c\n%YAML 0.9\n---\na: b", "SYNTAX at byte 4 line 2 column 1"},
+      {"%YAML 1.1\n%YAML 1.1\n---\na: b", "SYNTAX"},
+      {"%YAML 1.2.3\n---\na: b", "SYNTAX"},
+  });
+}
+
+TEST(FrontmatterYaml, HashInATagIsPartOfIt) {
+  // A URI may hold "#"; only after white space does it begin a comment.
+  expect_outcomes({
+      {"a: !<tag#:x> b", R"({"a":"b"})"},
+      {"a: !<#> b\nc: !<x#y>\n  d", R"({"a":"b","c":"d"})"},
+      {"a: !!str#x b", R"({"a":"b"})"},
+      {"a: !!null# b", R"({"a":"b"})"},
+      {"a: !!str #c", R"({"a":null})"},
+      {"%TAG !e! tag:e#x.com,2000:\n---\na: !e!x b", R"({"a":"b"})"},
+      {"%TAG !e! tag:e#x#y:\n---\na: !e!null b", R"({"a":"b"})"},
+      {"%TAG !e! !a#b\n---\na: !e!x b", R"({"a":"b"})"},
+      {"%TAG !e! tag:yaml.org,2002: #c\n---\na: !e!null b", R"({"a":null})"},
+      {"a: !<x>#c b", "SYNTAX"},
+  });
+}
+
+TEST(FrontmatterYaml, BlockScalarHeaderOnALineOfItsOwn) {
+  // Content is indented past the collection, whatever the header's column.
+  expect_outcomes({
+      {"a:\n  |\n x", R"({"a":"x\n"})"},
+      {"a:\n    |\n  x", R"({"a":"x\n"})"},
+      {"a:\n  |\n  x", R"({"a":"x\n"})"},
+      {"a:\n  &x |\n  x\nb: *x", R"({"a":"x\n","b":"x\n"})"},
+      {"a:\n  !t |\n   x", R"({"a":"x\n"})"},
+      {"a: &x\n  |\n x", R"({"a":"x\n"})"},
+      {"a:\n  # c\n  |\n x", R"({"a":"x\n"})"},
+      {"a:\n  |\n\n x\n y", R"({"a":"\nx\ny\n"})"},
+      {"a:\n  |-\n x\nb: 1", R"({"a":"x","b":"1"})"},
+      {"a:\n   >\n  x\n  y", R"({"a":"x y\n"})"},
+      {"-\n  |\n x", "frontmatter must be a YAML mapping"},
+      {"a:\n- - a\n  -\n    |\n   x", R"({"a":[["a","x\n"]]})"},
+      // a comment after the indicators needs white space before it
+      {"a: |+1#\n  x", "SYNTAX at byte 6 line 1 column 7"},
+      {"a: >2-#c\n   x", "SYNTAX at byte 6 line 1 column 7"},
+      {"a: |-#\n x", "SYNTAX at byte 5 line 1 column 6"},
+      {"a: |+1 #c\n  x", R"({"a":" x\n"})"},
+      // an empty line with more spaces than the first content line
+      {"a:\n  |\n    \n x", "SYNTAX"},
+      // a line that is not indented past the collection ends the scalar
+      {"a:\n  |\nx", "SYNTAX at byte 7 line 3 column 1"},
+  });
+}
+
+TEST(FrontmatterYaml, UnicodeSpacesBelongToAnchorNames) {
+  // Only the space and the tab end a name; characters that are not
+  // printable are no part of one.
+  expect_outcomes({
+      {"a: &b\u0085 1\nc: *b\u0085", R"({"a":"1","c":"1"})"},
+      {"a: &b\u00a0\u00a0 1\nc: *b\u00a0\u00a0", R"({"a":"1","c":"1"})"},
+      {"a: [&b\u3000 1, *b\u3000]", R"({"a":["1","1"]})"},
+      {"a: {&b\u2000 k: v}", R"({"a":{"k":"v"}})"},
+      {"&\u0085x", R"({})"},
+      {"a: &b\u0085 1\nc: &b__ 2\nd: *b\u0085\ne: *b__", R"({"a":"1","c":"2","d":"1","e":"2"})"},
+      {"a: &b 1\nc: *b\u00a0", "SYNTAX"},
+      {"a: &b\u009f 1", "SYNTAX"},
   });
 }
 
@@ -450,6 +572,28 @@ TEST(FrontmatterYaml, ByteOrderMarkIsNoCharacterOfANameOrPlainKey) {
       {"a: &\xEF\xBB\xBFx b", "SYNTAX at byte 3 line 1 column 4"},
       {"a: &x\xEF\xBB\xBF b", "SYNTAX at byte 3 line 1 column 4"},
       {"a: &x b\nc: *x\xEF\xBB\xBF", "SYNTAX at byte 11 line 2 column 4"},
+      // a mark at the start stands in no column
+      {"\xEF\xBB\xBF" "x: >\n  alpha", R"({"x":"alpha\n"})"},
+      {"\xEF\xBB\xBF" "x: |\n  \tb", R"({"x":"\tb\n"})"},
+      {"\xEF\xBB\xBF" "x:\n  a: |\n   b", R"({"x":{"a":"b\n"}})"},
+  });
+}
+
+TEST(FrontmatterYaml, EntryWithoutKeyAfterANestedNode) {
+  // A line that begins with ":" is an entry whose key is empty, so null,
+  // also after a nested collection or a plain scalar of several lines; at
+  // the column of an explicit key's "?", it is that key's value.
+  expect_outcomes({
+      {"a:\n ? b\n: c", "invalid YAML frontmatter: frontmatter keys must be strings"},
+      {"c:\n- x\n 1\n: d", "invalid YAML frontmatter: frontmatter keys must be strings"},
+      {"c:\n  d: x\n   y\n: e", "invalid YAML frontmatter: frontmatter keys must be strings"},
+      {"a:\n    b: 1\n     ? c\n    : d", "invalid YAML frontmatter: frontmatter keys must be strings"},
+      {"t: +.inf\n \xEE\x80\x80\n:", "invalid YAML frontmatter: frontmatter keys must be strings"},
+      // a syntax error after it still wins
+      {"a:\n ? b\n: c\nd: [e", "SYNTAX at byte 17 line 5 column 1"},
+      {"? a\n  ? b\n: c", R"({"a ? b":"c"})"},
+      {"x:\n  ? a\n  : b\n  ? c\n  : |\n   d", R"({"x":{"a":"b","c":"d\n"}})"},
+      {"- ? b\n  : c", "frontmatter must be a YAML mapping"},
   });
 }
 

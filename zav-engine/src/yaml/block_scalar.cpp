@@ -1,5 +1,7 @@
 #include "yaml/block_scalar.hpp"
 
+#include <algorithm>
+
 #include "yaml/yaml_source.hpp"
 
 namespace zav {
@@ -12,8 +14,8 @@ struct Line {
 
 // The line that starts at `start`; `next` is set to the start of the one after.
 Line line_at(std::string_view lines, std::size_t start, std::size_t& next) {
-  std::size_t end = start;
-  while (end < lines.size() && lines[end] != '\n' && lines[end] != '\r') ++end;
+  std::size_t end = std::min(lines.find('\n', start), lines.size());
+  end = std::min(lines.substr(0, end).find('\r', start), end);
   next = end;
   if (end < lines.size()) next += lines.compare(end, 2, "\r\n") == 0 ? 2 : 1;
   return {lines.substr(start, end - start), end < lines.size()};

@@ -21,6 +21,12 @@ std::size_t CollectionLayout::next_line_break(std::size_t from) const {
 
 std::size_t CollectionLayout::column_of(std::size_t offset) {
   if (offset == 0 || offset > text_.size()) return 0;
+  // A byte-order mark that begins the text stands in no column.
+  constexpr std::string_view BYTE_ORDER_MARK = "\xEF\xBB\xBF";
+  if (text_.starts_with(BYTE_ORDER_MARK) && offset >= BYTE_ORDER_MARK.size() &&
+      text_.find_first_of("\r\n") >= offset) {
+    return offset - BYTE_ORDER_MARK.size();
+  }
   // Nodes come in text order: the line is followed forward from the last
   // one asked for, each line break found once.
   if (offset >= line_start_) {

@@ -74,7 +74,7 @@ bool FrontmatterReceiver::on_event(const YamlEvent& event) {
 
 CollectionFrame& FrontmatterReceiver::push_frame() {
   // Room for the usual depth at once, so frames are not moved as it grows.
-  if (stack_.capacity() == 0) stack_.reserve(4);
+  if (stack_.capacity() == 0) stack_.reserve(8);
   return stack_.emplace_back();
 }
 
@@ -95,15 +95,23 @@ bool FrontmatterReceiver::count_copy(const JsonValueShape& shape) {
 
 void FrontmatterReceiver::on_collection_end() {
   if (stack_.empty()) return fail("unexpected YAML collection end");
-  CollectionFrame frame = std::move(stack_.back());
-  stack_.pop_back();
-  if (auto* sequence = std::get_if<CollectionFrame::Sequence>(&frame.kind)) {
-    insert_node(JsonValue{std::move(sequence->items)}, sequence->anchor_id);
-    return;
+  // The contents move out of the frame, which is dropped in place.
+  JsonValue value;
+  std::uint64_t anchor_id = 0;
+  if (auto* sequence = std::get_if<CollectionFrame::Sequence>(&stack_.back().kind)) {
+    value.value = std::move(sequence->items);
+    anchor_id = sequence->anchor_id;
+  } else {
+    auto& mapping = std::get<CollectionFrame::Mapping>(stack_.back().kind);
+    if (mapping.pending_key) {
+      stack_.pop_back();
+      return fail("mapping key has no value");
+    }
+    value.value = std::move(mapping.entries);
+    anchor_id = mapping.anchor_id;
   }
-  auto& mapping = std::get<CollectionFrame::Mapping>(frame.kind);
-  if (mapping.pending_key) return fail("mapping key has no value");
-  insert_node(JsonValue{std::move(mapping.entries)}, mapping.anchor_id);
+  stack_.pop_back();
+  insert_node(std::move(value), anchor_id);
 }
 
 void FrontmatterReceiver::on_alias(std::uint64_t anchor_id) {

@@ -140,15 +140,21 @@ bool is_single_line(std::string_view text) {
 // One parser and its diagnostics per thread, reused from text to text:
 // setting them up costs more than reading a frontmatter block. A parser is
 // kept only after a pass that read its whole text to the end of the stream
-// without a diagnostic, and it is reset before the next text: without the
-// reset, a stream read before changes how the next one is read (a text of
-// directives alone is no longer an error after a text that began a document
-// with "---"). A parser that ended any other way is thrown away.
+// without a diagnostic. It is reset before the next text when the text it
+// read held a document marker or a directive: without the reset, such a
+// stream changes how later ones are read (a text of directives alone is no
+// longer an error after a text that began a document with "---", even with
+// other texts read in between). A text without them leaves nothing behind,
+// and the reset, which builds the parser's default document state once
+// more, is skipped. A parser that ended any other way is thrown away.
 class ParserSlot {
  public:
   // A parser set to read `text` (which must outlive the pass), or nothing.
   fy_parser* start(std::string_view text) {
-    if (parser_ != nullptr && fy_parser_reset(parser_.get()) != 0) discard();
+    if (parser_ != nullptr && marked_ && fy_parser_reset(parser_.get()) != 0) discard();
+    marked_ = text.find("---") != std::string_view::npos ||
+              text.find("...") != std::string_view::npos ||
+              text.find('%') != std::string_view::npos;
     if (parser_ == nullptr && !create()) return nullptr;
     const char* data = text.empty() ? "" : text.data();  // never a null pointer
     if (fy_parser_set_string(parser_.get(), data, text.size()) != 0) {
@@ -190,6 +196,7 @@ class ParserSlot {
 
   std::unique_ptr<fy_diag, DiagDeleter> diag_;
   std::unique_ptr<fy_parser, ParserDeleter> parser_;  // holds a reference to diag_
+  bool marked_ = false;  // the last text held "---", "..." or "%"
 };
 
 thread_local ParserSlot parser_slot;
@@ -286,13 +293,71 @@ class EventPass {
   }
 
   // The parser rejects an empty entry of a block sequence that is not
-  // indented under its mapping key ("a:\n-\n"); "~" is the same null. And it
+  // indented under its mapping key ("a:\n-\n"); "~" is the same null. It
   // reads a tag on into a flow indicator that follows it ("{a: [!]}"), which
   // may end the parse before the tag's node is reported: a space is put
-  // between them.
+  // between them. And it takes a tab between the indicator of an entry, key
+  // or value and a node on its line that begins with an indicator ("-\t|",
+  // "-\t:x", ":\t\"x\"") for indentation, where it only separates them: the
+  // blanks there become spaces.
   PassOutcome parser_error(SyntaxError error) const {
     if (auto stop = find_flow_indicator_after_tag(text_, last_event_end_, error.offset)) {
       return Rewrite{*stop, " "};
+    }
+    // It ends a tag or a tag directive's prefix at a "#" that follows a
+    // character of it, where a URI may hold one: the "#" is read as ";",
+    // which no more makes the tag the null tag than the "#" does.
+    if ((error.description == "invalid tag terminator" ||
+         error.description == "missing '>' uri terminator" ||
+         error.description == "garbage after tag directive") &&
+        error.offset > 0 && error.offset < text_.size() && text_[error.offset] == '#' &&
+        text_[error.offset - 1] != ' ' && text_[error.offset - 1] != '\t') {
+      return Rewrite{error.offset, ";", true};
+    }
+    // It refuses Unicode spaces that YAML allows in the name of an anchor
+    // or alias (NEL, the no-break space and others): it reads "_" in their
+    // place, and names are read from the original text. The position of its
+    // error is not always that of the name: the name is the first one after
+    // the last event.
+    if (error.description.starts_with("illegal unicode ") &&
+        (error.description.ends_with(" in anchor") || error.description.ends_with(" in alias"))) {
+      if (auto space = find_space_in_anchor_name(text_, last_event_end_)) {
+        constexpr std::string_view UNDERSCORES = "____";
+        return Rewrite{space->offset, UNDERSCORES.substr(0, space->length), true};
+      }
+      return error;
+    }
+    // It takes a multi-line plain scalar, or an explicit key further in,
+    // for the key of an entry that begins a line with ":" and has none
+    // ("a:\n- x\n 1\n: b"). An empty key is null as "~" is: "~ " is put
+    // before the ":".
+    if (error.description == "invalid multiline plain key" ||
+        error.description == "did not find expected key") {
+      bool at_colon = error.description == "did not find expected key";
+      if (auto colon = find_empty_key_entry(text_, error.offset, at_colon)) {
+        return Rewrite{*colon, "~ "};
+      }
+      return error;
+    }
+    // After a tab between a ":" that begins a line and its value, it takes
+    // the next key's ":" for one indented with tabs ("? a\n:\tb\nc: d"): the
+    // blanks after that first ":" become spaces.
+    if (error.description == "Indentation used tabs for ':' indicator") {
+      if (auto blanks = find_tab_after_value_indicator(text_, error.offset)) {
+        constexpr std::string_view SPACES = "                ";
+        return Rewrite{blanks->offset, SPACES.substr(0, std::min(blanks->length, SPACES.size())),
+                       true};
+      }
+      return error;
+    }
+    if (error.description == "cannot use tab for indentation of block entry" ||
+        error.description.starts_with("plain scalar cannot start with ")) {
+      if (auto blanks = find_tab_before_node(text_, error.offset)) {
+        constexpr std::string_view SPACES = "                ";
+        return Rewrite{blanks->offset, SPACES.substr(0, std::min(blanks->length, SPACES.size())),
+                       true};
+      }
+      return error;
     }
     if (error.description != "did not find expected node content" || !layout_.in_block_sequence()) {
       return error;
@@ -555,6 +620,16 @@ class EventPass {
     auto indicator = block_indicator(raw);
     BlockScalarHeader header =
         indicator ? read_block_scalar_header(text_, *indicator) : BlockScalarHeader{};
+    // The parser lets a comment follow two indicators without white space.
+    if (indicator) {
+      if (auto garbage = find_block_header_end(text_, *indicator)) {
+        return SyntaxError{
+            "while scanning a block scalar, did not find expected comment or line break", *garbage};
+      }
+    }
+    if (indicator && header.indentation == 0 && layout_.in_block_collection()) {
+      if (auto rewrite = indent_content_left_out(*indicator, end)) return rewrite;
+    }
     // Content is indented past the innermost block collection (a root node
     // counts as indented by -1) by the header's indentation, if it gives one.
     std::optional<std::size_t> indentation;
@@ -599,6 +674,31 @@ class EventPass {
     return std::nullopt;
   }
 
+  // The parser takes no content line that is indented less than a header
+  // which stands below its key or entry ("a:\n  |\n x"), although such a
+  // line is content when it is indented past the collection: the header is
+  // given the indentation of that line. Not when an empty line before it
+  // holds more spaces, which is an error that the parser reports itself.
+  Problem indent_content_left_out(std::size_t indicator, std::size_t token_end) const {
+    constexpr std::string_view DIGITS = "0123456789";
+    std::size_t header_end = text_.find_first_of("\r\n", indicator);
+    if (header_end == std::string_view::npos) return std::nullopt;
+    auto line = first_content_line(text_, header_end, text_.size());
+    std::size_t column = layout_.innermost_column();
+    if (!line || line->offset + line->indentation < token_end || line->indentation <= column ||
+        line->indentation - column >= DIGITS.size()) {
+      return std::nullopt;
+    }
+    for (std::size_t start = header_end; start < line->offset;) {
+      std::size_t spaces = 0;
+      while (text_[start] == '\r' || text_[start] == '\n') ++start;
+      while (start + spaces < line->offset && text_[start + spaces] == ' ') ++spaces;
+      if (spaces > line->indentation) return std::nullopt;
+      start += spaces;
+    }
+    return Rewrite{indicator + 1, DIGITS.substr(line->indentation - column, 1)};
+  }
+
   Problem open_collection(fy_event* raw, YamlEvent& event) {
     bool sequence = raw->type == FYET_SEQUENCE_START;
     event.type = sequence ? YamlEventType::SequenceStart : YamlEventType::MappingStart;
@@ -633,12 +733,21 @@ class EventPass {
     return before > 0 && text_[before - 1] != '\n' && text_[before - 1] != '\r';
   }
 
+  // The name of an anchor or alias, as the original text spells it.
+  std::string_view anchor_name(fy_token* token) const {
+    std::size_t start = source_.original_offset(token_start(token));
+    std::size_t end = source_.original_offset(token_end(token));
+    std::string_view original = source_.original();
+    if (start > end || end > original.size()) return token_text(token);
+    return original.substr(start, end - start);
+  }
+
   Problem translate_alias(fy_event* raw, YamlEvent& event) {
     event.type = YamlEventType::Alias;
     // The alias token starts after its "*".
     std::size_t offset = token_start(raw->alias.anchor);
     if (offset > 0 && offset <= text_.size() && text_[offset - 1] == '*') --offset;
-    std::string_view name = token_text(raw->alias.anchor);
+    std::string_view name = anchor_name(raw->alias.anchor);
     if (holds_byte_order_mark(name)) {
       return SyntaxError{"while scanning an alias, found a byte-order mark", offset};
     }
@@ -652,7 +761,7 @@ class EventPass {
 
   Problem translate_properties(YamlEvent& event, bool in_flow) {
     if (fy_token* anchor = properties_.anchor) {
-      std::string_view name = token_text(anchor);
+      std::string_view name = anchor_name(anchor);
       if (holds_byte_order_mark(name)) {
         std::size_t at = token_start(anchor);
         return SyntaxError{"while scanning an anchor, found a byte-order mark",
@@ -758,6 +867,20 @@ std::expected<void, std::string> read_yaml_events(std::string_view text,
   // The text is copied into storage that each thread keeps for the next one.
   thread_local PatchedText source;
   source.reset(readable);
+  // A document of another 1.x version is read as a 1.2 one: the parser
+  // would take NEL, LS and PS for line breaks in a 1.1 document, and it
+  // refuses other versions; a later major version is refused here.
+  for (const VersionDirective& directive : find_version_directives(readable)) {
+    if (!is_decimal_number(directive.major, 1)) {
+      return std::unexpected("unsupported YAML version" +
+                             yaml_position_text(text, directive.offset));
+    }
+    if (!is_decimal_number(directive.minor, 2)) {
+      std::size_t minor = static_cast<std::size_t>(directive.minor.data() - readable.data());
+      source.replace(minor, '2');
+      for (std::size_t i = 1; i < directive.minor.size(); ++i) source.replace(minor + i, ' ');
+    }
+  }
   // The end of the text ends its last line, as the line end that the
   // frontmatter split removed did.
   if (!readable.empty() && readable.back() != '\n' && readable.back() != '\r') {
@@ -770,7 +893,9 @@ std::expected<void, std::string> read_yaml_events(std::string_view text,
       if (may_rewrite(rewrites, source.text().size())) {
         if (rewrite->unfold) unfolded.insert(source.original_offset(rewrite->offset));
         if (rewrite->replace) {
-          source.replace(rewrite->offset, rewrite->piece.front());
+          for (std::size_t i = 0; i < rewrite->piece.size(); ++i) {
+            source.replace(rewrite->offset + i, rewrite->piece[i]);
+          }
         } else {
           source.insert(rewrite->offset, rewrite->piece);
         }

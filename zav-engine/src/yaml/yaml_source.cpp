@@ -372,6 +372,176 @@ std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string
   return std::nullopt;
 }
 
+std::optional<BlankRun> find_tab_before_node(std::string_view text, std::size_t at) {
+  if (at > text.size()) return std::nullopt;
+  std::size_t start = at, end = at;
+  while (start > 0 && is_blank(text[start - 1])) --start;
+  while (end < text.size() && is_blank(text[end])) ++end;
+  if (start == 0 || end == text.size()) return std::nullopt;
+  if (text.substr(start, end - start).find('\t') == std::string_view::npos) return std::nullopt;
+  char indicator = text[start - 1];
+  if (indicator != '-' && indicator != '?' && indicator != ':') return std::nullopt;
+  bool opens = std::string_view("|>\"'[{").find(text[end]) != std::string_view::npos;
+  bool plain = (text[end] == '-' || text[end] == '?' || text[end] == ':') && end + 1 < text.size() &&
+               !is_blank(text[end + 1]) && !is_break(text[end + 1]);
+  if (!opens && !plain) return std::nullopt;
+  return BlankRun{start, end - start};
+}
+
+std::optional<std::size_t> find_block_header_end(std::string_view text, std::size_t indicator) {
+  std::size_t pos = indicator + 1;
+  for (std::size_t i = 0; i < 2 && pos < text.size(); ++i, ++pos) {
+    char c = text[pos];
+    if (!(c >= '1' && c <= '9') && c != '-' && c != '+') break;
+  }
+  if (pos >= text.size() || is_blank(text[pos]) || is_break(text[pos])) return std::nullopt;
+  return pos;
+}
+
+std::optional<BlankRun> find_tab_after_value_indicator(std::string_view text, std::size_t before) {
+  std::size_t end = std::min(before, text.size());
+  while (end > 0) {
+    std::size_t start = end;
+    while (start > 0 && !is_break(text[start - 1])) --start;
+    std::size_t pos = start;
+    while (pos < end && text[pos] == ' ') ++pos;
+    if (pos + 1 < end && text[pos] == ':' && is_blank(text[pos + 1])) {
+      std::size_t node = pos + 1;
+      while (node < end && is_blank(text[node])) ++node;
+      std::string_view blanks = text.substr(pos + 1, node - pos - 1);
+      bool compact = node < end && (text[node] == '-' || text[node] == '?' || text[node] == ':') &&
+                     (node + 1 == end || is_blank(text[node + 1]));
+      if (blanks.find('\t') != std::string_view::npos && node < end && !compact) {
+        return BlankRun{pos + 1, blanks.size()};
+      }
+    }
+    end = start > 0 ? start - 1 : 0;
+    if (end > 0 && text[end] == '\n' && text[end - 1] == '\r') --end;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::size_t> find_empty_key_entry(std::string_view text, std::size_t from,
+                                                bool at_from) {
+  auto line_start = [&](std::size_t pos) {
+    while (pos > 0 && !is_break(text[pos - 1])) --pos;
+    return pos;
+  };
+  auto starts_entry = [&](std::size_t colon) {
+    return colon < text.size() && text[colon] == ':' &&
+           (colon + 1 == text.size() || is_blank(text[colon + 1]) || is_break(text[colon + 1]));
+  };
+  std::size_t colon = std::string_view::npos;
+  if (at_from) {
+    std::size_t start = line_start(std::min(from, text.size()));
+    std::size_t pos = start;
+    while (pos < text.size() && text[pos] == ' ') ++pos;
+    if (pos != from || !starts_entry(pos)) return std::nullopt;
+    colon = pos;
+  } else {
+    // The lines of the plain scalar that begins at `from`, then the ":".
+    for (std::size_t start = line_end(text, from); start < text.size();) {
+      start += text.compare(start, 2, "\r\n") == 0 ? 2 : 1;
+      std::size_t pos = start;
+      while (pos < text.size() && text[pos] == ' ') ++pos;
+      if (starts_entry(pos)) {
+        colon = pos;
+        break;
+      }
+      std::size_t end = line_end(text, pos);
+      std::string_view line = text.substr(pos, end - pos);
+      if (line.empty() || line.front() == '#' || line.find(": ") != std::string_view::npos ||
+          line.find(" #") != std::string_view::npos) {
+        return std::nullopt;
+      }
+      start = end;
+    }
+    if (colon == std::string_view::npos) return std::nullopt;
+  }
+  // Not the value of an explicit key at the same column: the lines before
+  // are followed back to one that is indented no further.
+  std::size_t column = colon - line_start(colon);
+  for (std::size_t end = line_start(colon); end > 0;) {
+    std::size_t start = line_start(end - 1);
+    std::size_t pos = start;
+    while (pos < end && text[pos] == ' ') ++pos;
+    std::size_t indentation = pos - start;
+    end = start;
+    if (pos >= text.size() || is_break(text[pos]) || text[pos] == '#') continue;
+    // The indicators of compact nodes at the start of the line.
+    while (pos < text.size() && (text[pos] == '-' || text[pos] == '?' || text[pos] == ':') &&
+           (pos + 1 == text.size() || is_blank(text[pos + 1]) || is_break(text[pos + 1]))) {
+      if (text[pos] == '?' && pos - start == column) return std::nullopt;
+      for (++pos; pos < text.size() && text[pos] == ' ';) ++pos;
+    }
+    if (indentation <= column) break;
+  }
+  return colon;
+}
+
+std::optional<BlankRun> find_space_in_anchor_name(std::string_view text, std::size_t from) {
+  auto ends_name = [](char c) {
+    return is_blank(c) || is_break(c) || std::string_view(",[]{}").find(c) != std::string_view::npos;
+  };
+  std::size_t start = from;
+  for (; start < text.size(); ++start) {
+    bool token_start = start == 0 || ends_name(text[start - 1]);
+    if (!token_start) continue;
+    if (text[start] == '#') {
+      start = line_end(text, start);  // a comment
+      if (start == text.size()) return std::nullopt;
+    } else if (text[start] == '&' || text[start] == '*') {
+      break;
+    }
+  }
+  for (std::size_t pos = start + 1; pos < text.size() && !ends_name(text[pos]);) {
+    std::size_t length = 1;
+    if (static_cast<unsigned char>(text[pos]) >= 0x80) {
+      char32_t c = decode_utf8(text, pos, length);
+      if ((c == 0x85 || is_white_space(c)) && pos + length <= text.size()) {
+        return BlankRun{pos, length};
+      }
+    }
+    pos += std::max<std::size_t>(length, 1);
+  }
+  return std::nullopt;
+}
+
+std::vector<VersionDirective> find_version_directives(std::string_view text) {
+  std::vector<VersionDirective> directives;
+  std::size_t content = first_content_line_start(text);
+  constexpr std::string_view NAME = "%YAML";
+  for (std::size_t start = 0; start < content;) {
+    std::size_t end = line_end(text, start);
+    std::string_view line = text.substr(start, end - start);
+    if (line.starts_with(NAME) && line.size() > NAME.size() && is_blank(line[NAME.size()])) {
+      std::size_t pos = NAME.size();
+      while (pos < line.size() && is_blank(line[pos])) ++pos;
+      auto digits = [&] {
+        std::size_t from = pos;
+        while (pos < line.size() && line[pos] >= '0' && line[pos] <= '9') ++pos;
+        return line.substr(from, pos - from);
+      };
+      std::string_view major = digits();
+      bool dot = pos < line.size() && line[pos] == '.';
+      if (dot) ++pos;
+      std::string_view minor = dot ? digits() : std::string_view();
+      if (!major.empty() && !minor.empty() && (pos == line.size() || is_blank(line[pos]))) {
+        directives.push_back({start, major, minor});
+      }
+    }
+    start = end < text.size() ? end + 1 : end;
+  }
+  return directives;
+}
+
+bool is_decimal_number(std::string_view digits, unsigned value) {
+  std::size_t first = digits.find_first_not_of('0');
+  if (first == std::string_view::npos) return value == 0;
+  std::string_view significant = digits.substr(first);
+  return significant.size() < 10 && significant == std::to_string(value);
+}
+
 void PatchedText::reset(std::string_view original) {
   constexpr std::size_t KEPT_CAPACITY = std::size_t{1} << 20;
   if (text_.capacity() > KEPT_CAPACITY && text_.capacity() / 4 > original.size()) {

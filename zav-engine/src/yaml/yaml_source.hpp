@@ -120,6 +120,55 @@ std::string fold_block_lines(std::string_view literal);
 // around it. The parser fails on such a tab there and then crashes.
 std::optional<std::size_t> find_tab_before_indicator_in_explicit_key(std::string_view text);
 
+// The blanks between the indicator of a block entry, key or value ("-",
+// "?" or ":") and the node on its line, when they hold a tab and `at` lies
+// among them or at the node, and the node is one before which white space
+// only separates: a block or quoted scalar, a flow collection, or a plain
+// scalar that begins with "-", "?" or ":". Nothing otherwise.
+struct BlankRun {
+  std::size_t offset;
+  std::size_t length;
+};
+std::optional<BlankRun> find_tab_before_node(std::string_view text, std::size_t at);
+
+// The offset of the character after the indicators of the block scalar
+// header at `indicator` when it is neither white space nor a line break
+// (a comment there needs white space before it); nothing otherwise.
+std::optional<std::size_t> find_block_header_end(std::string_view text, std::size_t indicator);
+
+// The blanks, holding a tab, between the ":" that begins a line before
+// `before` (an explicit key's value, or an entry's empty key) and the node
+// after it on its line, on the nearest such line; nothing when there is
+// none or the node begins a compact collection.
+std::optional<BlankRun> find_tab_after_value_indicator(std::string_view text, std::size_t before);
+
+// The ":" that begins a line and an entry without a key of its own, where
+// the parser took something before it for its key: at `from` (`at_from`),
+// or after the lines of the plain scalar that begins at `from`. Nothing
+// when the ":" stands at the column of an explicit key's "?" before it, as
+// that key's value.
+std::optional<std::size_t> find_empty_key_entry(std::string_view text, std::size_t from,
+                                                bool at_from);
+
+// The first character of the name of the first anchor or alias at or
+// after `from` (a "&" or "*" that begins a token, outside comments; the
+// name runs up to white space or a flow indicator) that is NEL or a Unicode
+// space other than the space and the tab: YAML allows them in a name.
+std::optional<BlankRun> find_space_in_anchor_name(std::string_view text, std::size_t from);
+
+// A "%YAML" directive before the first content of the text, with the
+// digits of its version ("1" and "1" for "%YAML 1.1"). Only directives that
+// spell a version as two numbers split by "." are listed.
+struct VersionDirective {
+  std::size_t offset;  // of its "%"
+  std::string_view major;
+  std::string_view minor;
+};
+std::vector<VersionDirective> find_version_directives(std::string_view text);
+
+// True when `digits` spell `value` in decimal (leading zeros allowed).
+bool is_decimal_number(std::string_view digits, unsigned value);
+
 // A text with characters inserted at some offsets, and the way back to the
 // offsets of the original.
 class PatchedText {
