@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/concept_checks.hpp"
-#include "engine/frontmatter_split.hpp"
+#include "engine/concepts/concept_checks.hpp"
+#include "engine/split/frontmatter_split.hpp"
 #include "yaml/canonical_json.hpp"
 #include "yaml/frontmatter_yaml.hpp"
-#include "zav/text.hpp"
+#include "base/text.hpp"
 
 namespace {
 
