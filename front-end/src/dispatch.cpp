@@ -55,6 +55,7 @@ int exit_status_of(int wait_status) {
 void dispatch_main() {
   auto arguments = process_arguments();
   if (arguments.size() > 1 && is_engine_command_name(arguments[1])) {
+    prepare_heap_for_one_command();
     if (auto done = run_native_command(); !done) exit_with_error(done.error());
     return;
   }

@@ -1,6 +1,6 @@
-// What the program keeps of its process: the argument vector, and the one
-// standard-output stream, a 1024-byte buffer in front of descriptor 1 written
-// under its lock.
+// What the program keeps of its process: the argument vector, the heap's
+// tuning for an engine command, and the one standard-output stream, a
+// 1024-byte buffer in front of descriptor 1 written under its lock.
 #pragma once
 
 #include <array>
@@ -15,6 +15,11 @@ namespace zav {
 
 // The argument vector as raw byte strings, program name first: kept by the
 // start-up before dispatch, and read by each road itself.
+// Tunes the allocator for one engine command, before any thread starts:
+// one heap for all threads, never trimmed, its first gigabyte of addresses
+// reserved and marked for huge pages (see process.cpp).
+void prepare_heap_for_one_command();
+
 void keep_process_arguments(int argc, char** argv);
 std::span<const std::string_view> process_arguments();
 
