@@ -8,6 +8,7 @@
 
 #include "engine/markdown/references.hpp"
 #include "zav/engine.hpp"
+#include "repeat.hpp"
 
 namespace zav {
 namespace {
@@ -28,12 +29,7 @@ Headings headings_of(const MarkdownFacts& facts) {
   return out;
 }
 
-std::string repeat(std::string_view piece, std::size_t times) {
-  std::string out;
-  out.reserve(piece.size() * times);
-  for (std::size_t i = 0; i < times; ++i) out.append(piece);
-  return out;
-}
+using test::repeat;
 
 void expect_facts(const std::vector<FactsCase>& cases) {
   for (const FactsCase& c : cases) {

@@ -7,6 +7,7 @@
 #include "yaml/canonical_json.hpp"
 #include "yaml/frontmatter_receiver.hpp"
 #include "yaml/frontmatter_yaml.hpp"
+#include "repeat.hpp"
 
 namespace zav {
 namespace {
@@ -15,12 +16,7 @@ constexpr const char* TOO_DEEP = "invalid YAML frontmatter: frontmatter nesting 
 constexpr const char* TOO_LARGE =
     "invalid YAML frontmatter: frontmatter is too large after alias expansion";
 
-std::string repeat(std::string_view piece, std::size_t times) {
-  std::string text;
-  text.reserve(piece.size() * times);
-  for (std::size_t i = 0; i < times; ++i) text.append(piece);
-  return text;
-}
+using test::repeat;
 
 // `depth` block mappings, one inside the other, around a scalar.
 std::string nested_mappings(std::size_t depth) {
